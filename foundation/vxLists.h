@@ -70,7 +70,8 @@ class TvxBaseList {
       if (FDuplicates != dupAccept && it != FItems.end() && !Less()(v, *it))
         return static_cast<int>(it - FItems.begin());
       if (FDuplicates == dupAccept) it = std::upper_bound(FItems.begin(), FItems.end(), v, Less());
-      return static_cast<int>(FItems.insert(it, v) - FItems.begin());
+      auto pos = FItems.insert(it, v);  // insert may reallocate: take begin() after it
+      return static_cast<int>(pos - FItems.begin());
     }
     if (FDuplicates == dupIgnore) {
       int i = IndexOf(v);
@@ -162,7 +163,8 @@ class TvxCollection {
       return static_cast<int>(it - FItems.begin());
     if (FDuplicates == dupAccept)
       while (it != FItems.end() && it->HashCode == key) ++it;
-    return static_cast<int>(FItems.insert(it, TvxHashItem{key, data}) - FItems.begin());
+    auto pos = FItems.insert(it, TvxHashItem{key, data});  // may reallocate: begin() after
+    return static_cast<int>(pos - FItems.begin());
   }
   int IndexOf(uint64_t key) const {
     auto it = LowerBound(key);

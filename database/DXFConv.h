@@ -1,0 +1,19 @@
+// DXFConv: the public header of the drawing database core.
+//
+// Including it gives the whole class tree of the core: the entity base and its virtual
+// interface (DXFConvBase.h), the object entities and containers (DXFConvObjects.h), table items
+// and tables (vxTables.h), sections (vxSections.h), blocks (vxBlocks.h), layouts (vxLayouts.h),
+// the handle queue (vxMapEntities.h) and the drawing itself, TvxDXFConverter (vxConverter.h).
+#pragma once
+
+#include "database/DXFConvBase.h"
+#include "database/DXFConvHeader.h"
+#include "database/DXFConvObjects.h"
+#include "database/vxBlocks.h"
+#include "database/vxConverter.h"
+#include "database/vxLayouts.h"
+#include "database/vxMapEntities.h"
+#include "database/vxNames.h"
+#include "database/vxSections.h"
+#include "database/vxSettings.h"
+#include "database/vxTables.h"
