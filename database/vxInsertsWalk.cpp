@@ -225,7 +225,9 @@ void TvxCADMInsert::DoIterate(TvxDXFConverter* conv, const TvxEntityProc& finish
 TvxDXFLayer* HostLayer(TvxDXFLayer* layer) {
   if (!layer) return nullptr;
   TvxDXFConverter* conv = layer->GetConverter();
-  TvxDXFXref* xref = conv ? ContainerXrefOf(conv) : nullptr;
+  // Only a drawing hung below another one can be an external reference's drawing.
+  if (!conv || !conv->OwnerConverter()) return layer;
+  TvxDXFXref* xref = ContainerXrefOf(conv);
   if (!xref) return layer;
   TvxDXFConverter* root = TopConverter(conv, nullptr);
   if (!root || root == conv || !root->Layers()) return layer;

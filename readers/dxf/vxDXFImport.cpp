@@ -1,0 +1,173 @@
+// The read sequence of a DXF file and the loading part of the DXF image.
+#include "readers/dxf/vxDXFImport.h"
+
+#include "database/vxXRefs.h"
+#include "readers/dxf/vxDXFSections.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace vx {
+
+namespace {
+
+double MsSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// The steps after reading: default entries, space blocks and layouts, then the whole-drawing
+// passes. They run after an error too, so that no entity is left pointing at a placeholder.
+void FinishRead(TdxfLoader& r) {
+  TvxDXFConverter* conv = r.Conv;
+  conv->FillMainSection();
+  conv->FindOrCreateItem("STANDARD", csStyles, true);
+  for (const char* name : {"BYBLOCK", "BYLAYER", "CONTINUOUS"}) conv->FindOrCreateItem(name, csLTypes, true);
+  conv->LayerByName("0");
+  conv->FindOrCreateItem("STANDARD", csDimStyles, true);
+
+  r.EnsurePapers();
+  while (conv->LayoutsCount() < 2) {
+    auto* layout = new TvxDXFLayout();
+    if (conv->LayoutsCount() == 1) layout->SetName("Layout1");
+    if (conv->AddLayout(layout) < 0) {
+      layout->Free();
+      break;
+    }
+  }
+  for (int i = 0; i < 2 && i < static_cast<int>(r.Papers.size()); ++i)
+    if (TvxDXFLayout* layout = conv->Layouts(i)) layout->SetPaperSpaceBlock(r.Papers[static_cast<size_t>(i)]);
+
+  conv->ApplyLayerDictionaries();
+  conv->ResolveDrawingLinks();
+  conv->LoadDrawing();
+}
+
+// Ends the load on every path: status, section initialisation, draw order.
+struct TvxReadEnd {
+  TvxDXFConverter* Conv;
+  bool Done = false;
+  void Finish() {
+    if (Done) return;
+    Done = true;
+    if (Conv->EndReading()) Conv->SortEntities();
+  }
+  ~TvxReadEnd() {
+    try {
+      Finish();
+    } catch (...) {
+    }
+  }
+};
+
+thread_local TvxCADdxfImage* GLoadingImage = nullptr;
+
+}  // namespace
+
+void LoadDXF(TvxDXFConverter* conv, const TdxfSource& source, TvxDXFLoadResult& result) {
+  result = {};
+  if (!conv) return;
+  const auto t0 = std::chrono::steady_clock::now();
+  std::unique_ptr<TdxfReader> tokens = CreateDXFTokenReader(source);
+  result.Binary = tokens->IsBinary();
+
+  conv->Clear();
+  conv->BeginReading();
+  TvxReadEnd end{conv};
+  TdxfLoader loader(*tokens, conv);
+  TdxfMain main;
+  main.FEnt = conv->Main();
+  main.FAdded = true;
+
+  std::string error;
+  if (conv->BeforeRead) conv->BeforeRead(conv);
+  try {
+    main.ReadRecord(loader);
+  } catch (const std::exception& e) {
+    error = tokens->ReadErrorMessage(e.what());
+  }
+  result.ReadMs = MsSince(t0);
+  result.Records = loader.RecordsRead();
+  result.Dropped = loader.DroppedRecords;
+  result.FileInfo = loader.FileInfo();
+  result.VersionText = loader.VersionText;
+
+  const auto t1 = std::chrono::steady_clock::now();
+  try {
+    FinishRead(loader);
+    if (error.empty() && conv->AfterRead) conv->AfterRead(conv);
+  } catch (const std::exception& e) {
+    if (error.empty()) error = e.what();
+    // Nothing may keep pointing into a half-finished drawing.
+    conv->Clear();
+  }
+  end.Finish();
+  result.LoadMs = MsSince(t1);
+  if (!error.empty()) throw EdxfReadError(error);
+}
+
+// ---- registration ---------------------------------------------------------------------------
+
+void RegisterDXFFormat() {
+  RegisterXrefLoader("dxf", [](TvxDXFConverter* drawing, const std::string& path) {
+    std::error_code ec;
+    std::ifstream f;
+    if (!std::filesystem::is_directory(path, ec)) f.open(path, std::ios::binary);
+    if (!f.is_open()) throw std::runtime_error("Cannot open file " + path);
+    LoadDXF(drawing, TdxfSource::FromStream(f));
+  });
+}
+
+namespace {
+const bool GDXFRegistered = (RegisterDXFFormat(), true);
+}  // namespace
+
+// ---- the image ------------------------------------------------------------------------------
+
+TvxCADdxfImage::TvxCADdxfImage() : FConverter(TvxDXFConverter::Create()) {}
+
+TvxCADdxfImage::~TvxCADdxfImage() {
+  if (FConverter) FConverter->Release();
+}
+
+TvxCADdxfImage* TvxCADdxfImage::LoadingImage() { return GLoadingImage; }
+
+TFRect TvxCADdxfImage::Extents() const { return FConverter ? FConverter->Extents() : BadBox; }
+
+void TvxCADdxfImage::Load(const TdxfSource& source) {
+  struct TvxLoadingSlot {
+    TvxCADdxfImage* Prev;
+    explicit TvxLoadingSlot(TvxCADdxfImage* self) : Prev(GLoadingImage) { GLoadingImage = self; }
+    ~TvxLoadingSlot() { GLoadingImage = Prev; }
+  } slot(this);
+  FMessage = "Loading file...";
+  FFileInfo.clear();
+  FLastLoad = {};
+  try {
+    LoadDXF(FConverter, source, FLastLoad);
+  } catch (...) {
+    FFileInfo = FLastLoad.FileInfo;
+    FMessage.clear();
+    throw;
+  }
+  FFileInfo = FLastLoad.FileInfo;
+  FMessage.clear();
+}
+
+void TvxCADdxfImage::LoadFromStream(std::istream& stream) { Load(TdxfSource::FromStream(stream)); }
+
+void TvxCADdxfImage::LoadFromFile(const std::string& fileName) {
+  std::error_code ec;
+  std::ifstream f;
+  if (!std::filesystem::is_directory(fileName, ec)) f.open(fileName, std::ios::binary);
+  if (!f.is_open()) throw std::runtime_error("Cannot open file " + fileName);
+  FConverter->SetFileName(fileName);
+  LoadFromStream(f);
+}
+
+void TvxCADdxfImage::LoadFromBuffer(const void* data, size_t size) {
+  Load(TdxfSource::FromBytes(data, size));
+}
+
+}  // namespace vx

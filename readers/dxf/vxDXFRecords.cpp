@@ -1,0 +1,358 @@
+// The record machinery: the loader's lookups and bookkeeping, TdxfObject and TdxfEntity.
+#include "readers/dxf/vxDXFRecords.h"
+
+#include "database/vxNames.h"
+#include "readers/dxf/vxDXFNumbers.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vx {
+
+std::string DXFTrim(std::string_view s) { return std::string(TrimDXF(s)); }
+
+bool IsDXFDrawableItem(const TvxDXFEntity* e) {
+  // Drawable entities report a kind of their own; vertices, containers, table items and end
+  // markers do not.
+  if (!e) return false;
+  const TvxCADEntities kind = e->EntType();
+  return kind != ceEntity && kind != ceSeqEnd;
+}
+
+// ---- TdxfLoader -----------------------------------------------------------------------------
+
+TdxfLoader::TdxfLoader(TdxfReader& tokens, TvxDXFConverter* conv) : Tok(tokens), Conv(conv) {}
+
+namespace {
+
+// 0 model space, 1 the first paper space, 2 another paper space, -1 an ordinary block.
+int SpaceBlockKind(const std::string& name) {
+  std::string n = UpperName(name);
+  if (!n.empty() && n[0] == '$') n[0] = '*';
+  if (n == "*MODEL_SPACE") return 0;
+  if (n == "*PAPER_SPACE") return 1;
+  if (n.size() > 12 && n.compare(0, 12, "*PAPER_SPACE") == 0 &&
+      std::all_of(n.begin() + 12, n.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return 2;
+  return -1;
+}
+
+}  // namespace
+
+void TdxfLoader::RegisterSpaceBlock(TvxDXFBlock* block) {
+  if (!block) return;
+  const int kind = SpaceBlockKind(block->GetName());
+  if (kind < 0 || std::find(Papers.begin(), Papers.end(), block) != Papers.end()) return;
+  const bool hasModel = !Papers.empty() && SpaceBlockKind(Papers[0]->GetName()) == 0;
+  if (kind == 0) {
+    if (!hasModel) Papers.insert(Papers.begin(), block);
+  } else if (kind == 1) {
+    // The first paper space sits right after the model space.
+    if (hasModel) Papers.insert(Papers.begin() + 1, block);
+    else Papers.insert(Papers.begin(), block);
+  } else {
+    Papers.push_back(block);
+  }
+}
+
+void TdxfLoader::EnsurePapers() {
+  auto ensure = [this](const char* name) {
+    TvxDXFBlock* b = Conv->BlockByName(name);
+    if (!b && Conv->BlocksSection()) b = Conv->NewNamed<TvxDXFBlock>(Conv->BlocksSection(), name);
+    RegisterSpaceBlock(b);
+  };
+  if (Papers.empty() || SpaceBlockKind(Papers[0]->GetName()) != 0) ensure("*MODEL_SPACE");
+  if (Papers.size() < 2 || SpaceBlockKind(Papers[1]->GetName()) != 1) ensure("*PAPER_SPACE");
+}
+
+TvxDXFEntity* TdxfLoader::Layers(const std::string& name) {
+  const std::string& key = name.empty() ? std::string("0") : name;
+  if (FLastLayer && key == FLastLayerName) return FLastLayer;
+  TvxDXFTable* t = Conv->Layers();
+  if (t && t->Count() > 0) {
+    if (auto* layer = t->FindItem<TvxDXFLayer>(key)) {
+      FLastLayer = layer;
+      FLastLayerName = key;
+      return layer;
+    }
+  }
+  return TvxLinkObject::ByName(key);
+}
+
+TvxDXFEntity* TdxfLoader::LTypes(const std::string& name) {
+  const std::string& key = name.empty() ? std::string("BYLAYER") : name;
+  TvxDXFTable* t = Conv->LTypes();
+  if (t && t->Count() > 0)
+    if (auto* lt = t->FindItem<TvxDXFLineType>(key)) return lt;
+  return TvxLinkObject::ByName(key);
+}
+
+TvxDXFBlock* TdxfLoader::BlockByName(const std::string& name) const {
+  return Conv->BlockByName(name);
+}
+
+TvxDXFBlockRecord* TdxfLoader::HBlockRecords(uint64_t handle) const {
+  if (handle == 0) return nullptr;
+  auto it = FBlockRecordsByHandle.find(handle);
+  return it == FBlockRecordsByHandle.end() ? nullptr : it->second;
+}
+
+void TdxfLoader::RegisterBlockRecord(TvxDXFBlockRecord* rec) {
+  if (rec && rec->GetHandle() != 0) FBlockRecordsByHandle[rec->GetHandle()] = rec;
+}
+
+void TdxfLoader::RegisterExtensionDictionary(TvxDXFEntity* e, uint64_t dictHandle) {
+  if (!e || dictHandle == 0 || e->GetHandle() == 0) return;
+  Conv->RegisterEntityDictionary(e->GetHandle(), e, dictHandle);
+  ++FExtDictionaries;
+}
+
+void TdxfLoader::RecordRead() {
+  ++FRecords;
+  Conv->SetPos(static_cast<size_t>(Tok.Position()) + 1);
+  if (Conv->OnRead) Conv->OnRead(Conv);
+  Tok.ReportProgress();
+  if (Conv->LoadingStopped()) Tok.StopLoading();
+}
+
+void TdxfLoader::SetVersion(TvxDWGVersion v) {
+  Conv->HeadVarStruct().Version = static_cast<uint8_t>(v);
+  Tok.SetUnicodeText(v >= acR2007);
+}
+
+void TdxfLoader::SetCodePage(int cp) {
+  Conv->HeadVarStruct().CodePage = cp;
+  Tok.SetCodePage(cp);
+}
+
+bool DXFVersionByName(std::string_view text, TvxDWGVersion& version) {
+  if (text.size() < 6) return false;
+  const int n = 10 * (text[4] & 0x0F) + (text[5] & 0x0F);
+  if (text.substr(0, 4) == "AC2.") {
+    if (n == 10 || n == 21 || n == 22) {
+      version = acR09;
+      return true;
+    }
+    return false;
+  }
+  if (text.substr(0, 4) != "AC10" || !std::isdigit(static_cast<unsigned char>(text[4])) ||
+      !std::isdigit(static_cast<unsigned char>(text[5])))
+    return false;
+  struct Row {
+    int Code;
+    TvxDWGVersion Version;
+  };
+  static constexpr Row rows[] = {{1, acR09},  {2, acR09},    {3, acR09},    {4, acR09},
+                                 {6, acR10},  {9, acR12},    {12, acR13},   {13, acR14},
+                                 {14, acR14}, {15, acR2000}, {18, acR2004}, {21, acR2007},
+                                 {24, acR2010}, {27, acR2013}};
+  for (const Row& row : rows)
+    if (row.Code == n) {
+      version = row.Version;
+      return true;
+    }
+  // Versions newer than the last one known are read like it: their text is UTF-8 too.
+  if (n > 27) {
+    version = acR2013;
+    return true;
+  }
+  return false;
+}
+
+// ---- TdxfObject -----------------------------------------------------------------------------
+
+TdxfObject::~TdxfObject() {
+  if (FEnt && !FAdded) FEnt->Free();
+}
+
+void TdxfObject::ReadRecord(TdxfLoader& r) {
+  ReadProperties(r);
+  Commit(r);
+  r.RecordRead();
+  // Nesting is bounded: a deeper record's children are read by its parent as siblings.
+  if (FComplex && FDepth < cnstMaxRecordDepth) ReadChildren(r);
+}
+
+void TdxfObject::ReadProperties(TdxfLoader& r) {
+  TdxfReader& t = r.Tok;
+  do {
+    t.Next();
+    switch (t.Code()) {
+      case 66: FComplex = t.IntValue() != 0; break;
+      case 67: FPaperSpace = t.IntValue() != 0; break;
+      default: ReadProperty(r); break;
+    }
+  } while (t.Code() != 0);
+}
+
+void TdxfObject::ReadProperty(TdxfLoader& r) {
+  TdxfReader& t = r.Tok;
+  const int code = t.Code();
+  if (code >= 1 && code <= 9) {
+    if (code == 5) FHandle = t.HandleValue();
+    else FTexts[static_cast<size_t>(code)] = t.UValue();
+    return;
+  }
+  switch (code) {
+    case 102: FReactorsRead = !FReactorsRead; break;
+    case 330:
+      if (!FReactorsRead) FSoftOwner = t.HandleValue();
+      break;
+    case 360:
+      if (FReactorsRead && FExtDictionary == 0) FExtDictionary = t.HandleValue();
+      break;
+    default: break;
+  }
+}
+
+void TdxfObject::ApplyHandle(TdxfLoader& r) {
+  if (!FEnt || FHandle == 0) return;
+  FEnt->SetHandle(FHandle);
+  if (FHandle > r.Conv->MaxHandle()) r.Conv->ReserveHandle(FHandle);
+}
+
+void TdxfObject::Commit(TdxfLoader& r) {
+  ApplyHandle(r);
+  Prepare(r);
+}
+
+void TdxfObject::ReadChildren(TdxfLoader& r) {
+  while (!r.Tok.Eof()) {
+    const std::string name = r.Tok.Value();
+    if (ReadChild(r, name)) break;
+  }
+}
+
+bool TdxfObject::ReadChild(TdxfLoader& r, const std::string& name) {
+  std::unique_ptr<TdxfObject> child(NewChild(r, name));
+  child->FOwner = this;
+  child->FDepth = FDepth + 1;
+  child->ReadRecord(r);
+  const bool result = IsTerminator(child.get());
+  if (child->FEnt) {
+    if (child->FAdded || AddChild(r, child.get())) {
+      child->FAdded = true;
+      child->AfterAdded(r);
+    } else {
+      ++r.DroppedRecords;  // freed with the child reader
+    }
+  }
+  return result;
+}
+
+TdxfObject* TdxfObject::NewChild(TdxfLoader& r, const std::string& name) {
+  const TdxfRecordRow* row = FindDXFRecord(name);
+  if (!row) return new TdxfSkip();
+  TdxfObject* child = row->Reader();
+  if (row->Item) {
+    TvxDXFEntity* e = row->Item();
+    child->FEnt = e;
+    if (r.Conv->OnCreate) r.Conv->OnCreate(e);
+    e->SetConverter(r.Conv);
+  }
+  return child;
+}
+
+bool TdxfObject::AddChild(TdxfLoader& r, TdxfObject* child) {
+  return FEnt && child->FEnt && FEnt->AddEntity(child->FEnt) >= 0;
+}
+
+void TdxfObject::AfterAdded(TdxfLoader& r) {
+  if (FExtDictionary != 0) r.RegisterExtensionDictionary(FEnt, FExtDictionary);
+}
+
+TvxDXFEntity* TdxfObject::ExtractEnt() {
+  TvxDXFEntity* e = FEnt;
+  FEnt = nullptr;
+  FAdded = false;
+  return e;
+}
+
+void TdxfObject::ReplaceEnt(TvxDXFEntity* e, bool added) {
+  if (FEnt == e) return;
+  if (FEnt && !FAdded) FEnt->Free();
+  FEnt = e;
+  FAdded = added;
+}
+
+// ---- TdxfEntity -----------------------------------------------------------------------------
+
+TdxfEntity::TdxfEntity() {
+  FFloats[8] = 1.0;  // 48: line-type scale
+  FInts[2] = 256;    // 62: by layer
+}
+
+void TdxfEntity::ReadProperty(TdxfLoader& r) {
+  TdxfReader& t = r.Tok;
+  const int code = t.Code();
+  if (code >= 10 && code <= 37) {
+    TFPoint& p = FPoints[static_cast<size_t>(code % 10)];
+    const double v = t.FloatValue();
+    if (code < 20) p.X = v;
+    else if (code < 30) p.Y = v;
+    else p.Z = v;
+    return;
+  }
+  if (code >= 40 && code <= 59) {
+    FFloats[static_cast<size_t>(code - 40)] = t.FloatValue();
+    return;
+  }
+  if (code >= 60 && code <= 79) {
+    FInts[static_cast<size_t>(code - 60)] = t.IntValue();
+    return;
+  }
+  switch (code) {
+    case 38: FElevation = t.FloatValue(); return;
+    case 39: FZThick = t.FloatValue(); return;
+    case 210: FExtrusion.X = t.FloatValue(); return;
+    case 220: FExtrusion.Y = t.FloatValue(); return;
+    case 230: FExtrusion.Z = t.FloatValue(); return;
+    case 370: FLineWeight = t.IntValue(); return;
+    case 420: FIntsRGBColor = t.IntValue(); return;
+    case 999: {
+      std::string text = UpperName(t.UValue());
+      if (text.find("INVENTORY") != std::string::npos) r.SetCodePage(1251);
+      r.FileInfoList.push_back(std::move(text));
+      return;
+    }
+    default: TdxfObject::ReadProperty(r); return;
+  }
+}
+
+void TdxfEntity::Commit(TdxfLoader& r) {
+  TdxfObject::Commit(r);
+  FComplex = FComplex && FEnt;
+  if (!FEnt) return;
+  // One cast for the common case: entities have a line type of their own.
+  auto* withLType = dynamic_cast<TvxDXFObjectEntityLineType*>(FEnt);
+  TvxDXFObjectEntity* obj = withLType ? withLType : dynamic_cast<TvxDXFObjectEntity*>(FEnt);
+  auto* layerItem = obj ? nullptr : dynamic_cast<TvxDXFLayer*>(FEnt);
+  if (obj) {
+    TvxDXFEntity* layer = r.Layers(FTexts[8]);
+    if (auto* link = dynamic_cast<TvxLinkObject*>(layer)) obj->SetLayerLink(link);
+    else obj->SetLayer(static_cast<TvxDXFLayer*>(layer));
+  }
+  if (withLType || layerItem) {
+    TvxDXFEntity* lt = r.LTypes(FTexts[6]);
+    auto* link = dynamic_cast<TvxLinkObject*>(lt);
+    if (withLType) {
+      if (link) withLType->SetLineTypeLink(link);
+      else withLType->SetLineType(static_cast<TvxDXFLineType*>(lt));
+    } else {
+      if (link) layerItem->SetLineTypeLink(link);
+      else layerItem->SetLineType(static_cast<TvxDXFLineType*>(lt));
+    }
+  }
+  FEnt->SetLineTypeScale(FFloats[8]);
+  FEnt->SetVisibility(FInts[0] == 0);
+  TvxColorCAD color{acIndexColor, static_cast<uint32_t>(FInts[2]), {}};
+  if (FIntsRGBColor != 0x1FFFFFFF) {
+    const auto rgb = static_cast<uint32_t>(FIntsRGBColor);
+    color = {acRGBColor, ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF), {}};
+  }
+  FEnt->SetColorCAD(color);
+  FComplex = FComplex || FEnt->GetComplex();
+  FEnt->SetLineWeight(FLineWeight > 0 ? FLineWeight / 100.0 : FLineWeight);
+}
+
+}  // namespace vx

@@ -1,0 +1,219 @@
+// vxDXFRecords: the record layer of the DXF reader.
+//
+//  - TdxfLoader: the reading state of one load (the token reader, the drawing being filled, the
+//    space blocks met so far, the comments, the lookups that give table items or placeholders).
+//  - TdxfObject / TdxfEntity: the short-lived reader of one DXF record (a section, a table, a
+//    table entry, a block, an entity). ReadRecord consumes the record's pairs into generic slots,
+//    commits them to the record's database item and, for complex records, reads the child records
+//    that follow.
+//  - The record table: record name -> reader class and database class (FindDXFRecord). Records
+//    whose database class does not exist yet keep their row with no item: they are read and
+//    dropped, so adding the class later is a change of one row.
+//
+// Ownership: a record reader owns its item until the parent's AddChild places it; a refused item
+// is freed with the reader, and registrations that point at an item (space blocks, extension
+// dictionaries, the block-record index) are made only once it was placed (AfterAdded).
+#pragma once
+
+#include "database/DXFConv.h"
+#include "readers/dxf/vxDXFTokens.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vx {
+
+class TdxfObject;
+class TdxfLoader;
+
+// Complex records nest at most this deep; a deeper one is read as if it had no children.
+constexpr int cnstMaxRecordDepth = 64;
+
+// The kinds of terminator records.
+enum class TdxfRecordKind : uint8_t { rkRecord, rkSeqend, rkEndSec, rkEndTab, rkEndBlk };
+using enum TdxfRecordKind;
+
+using TdxfReaderFactory = TdxfObject* (*)();
+using TdxfItemFactory = TvxDXFEntity* (*)();
+
+// One row of the record table.
+struct TdxfRecordRow {
+  const char* Name;
+  TdxfReaderFactory Reader;
+  TdxfItemFactory Item;  // nil: the record is read and dropped
+};
+
+// The row of a record name (case-insensitive); nil for names not in the table.
+const TdxfRecordRow* FindDXFRecord(std::string_view name);
+// Every row, sorted by name.
+const std::vector<TdxfRecordRow>& DXFRecordTable();
+
+// The database section a table's code-2 name stands for; false for other names.
+bool DXFTableSection(std::string_view name, TConvSection& section);
+
+// Version from the "$ACADVER" text; false (version unchanged) when the text is not a version.
+// AC1032 and later read as the newest version this library knows.
+bool DXFVersionByName(std::string_view text, TvxDWGVersion& version);
+
+// The reading state of one load. It does not own the drawing nor the token reader.
+class TdxfLoader {
+ public:
+  TdxfLoader(TdxfReader& tokens, TvxDXFConverter* conv);
+
+  TdxfReader& Tok;
+  TvxDXFConverter* const Conv;
+
+  // Comments (999) in file order, upper-cased.
+  std::vector<std::string> FileInfoList;
+  std::string FileInfo() const { return FileInfoList.empty() ? std::string() : FileInfoList.back(); }
+
+  // The model-space block (index 0) and the paper-space blocks in the order they were met.
+  std::vector<TvxDXFBlock*> Papers;
+  void RegisterSpaceBlock(TvxDXFBlock* block);
+  // Makes sure index 0 and 1 hold a model and a paper-space block.
+  void EnsurePapers();
+
+  // Lookups: the item, or a new placeholder the caller's slot takes over.
+  TvxDXFEntity* Layers(const std::string& name);
+  TvxDXFEntity* LTypes(const std::string& name);
+  TvxDXFBlock* BlockByName(const std::string& name) const;
+  TvxDXFBlockRecord* HBlockRecords(uint64_t handle) const;
+  void RegisterBlockRecord(TvxDXFBlockRecord* rec);
+
+  // Files the extension dictionary of an item with the drawing; called only once the item was
+  // placed, so that a refused item leaves no entry behind.
+  void RegisterExtensionDictionary(TvxDXFEntity* e, uint64_t dictHandle);
+  size_t ExtensionDictionaryCount() const { return FExtDictionaries; }
+
+  // Called after each record: progress, the OnRead event, stop requests.
+  void RecordRead();
+  uint64_t RecordsRead() const { return FRecords; }
+
+  // Drawing version and text decoding of the token reader follow the header.
+  void SetVersion(TvxDWGVersion v);
+  void SetCodePage(int cp);
+
+  // The "$ACADVER" text as written.
+  std::string VersionText;
+
+  // The section readers found a refused or dropped record (for diagnostics).
+  uint64_t DroppedRecords = 0;
+
+ private:
+  std::unordered_map<uint64_t, TvxDXFBlockRecord*> FBlockRecordsByHandle;
+  size_t FExtDictionaries = 0;
+  // The last layer found by name: most entities repeat it.
+  std::string FLastLayerName;
+  TvxDXFLayer* FLastLayer = nullptr;
+  uint64_t FRecords = 0;
+};
+
+// ---- the record readers ---------------------------------------------------------------------
+
+class TdxfObject {
+ public:
+  TdxfObject() = default;
+  TdxfObject(const TdxfObject&) = delete;
+  TdxfObject& operator=(const TdxfObject&) = delete;
+  // Frees the item unless it was placed.
+  virtual ~TdxfObject();
+
+  virtual TdxfRecordKind Kind() const { return rkRecord; }
+
+  // Reads the record's pairs, commits them and reads the children of a complex record.
+  void ReadRecord(TdxfLoader& r);
+  virtual void ReadProperties(TdxfLoader& r);
+  virtual void ReadProperty(TdxfLoader& r);
+  virtual void ApplyHandle(TdxfLoader& r);
+  virtual void Prepare(TdxfLoader& r) {}
+  virtual void Commit(TdxfLoader& r);
+  virtual void ReadChildren(TdxfLoader& r);
+  // Reads one child record; true when it terminates this record.
+  bool ReadChild(TdxfLoader& r, const std::string& name);
+  virtual TdxfObject* NewChild(TdxfLoader& r, const std::string& name);
+  virtual bool IsTerminator(const TdxfObject* child) const { return child->Kind() == rkSeqend; }
+  // Places the child's item; false when refused (the child frees it).
+  virtual bool AddChild(TdxfLoader& r, TdxfObject* child);
+  // The item was placed: registrations that point at it.
+  virtual void AfterAdded(TdxfLoader& r);
+  // Gives the item up (the caller owns it).
+  TvxDXFEntity* ExtractEnt();
+  // Replaces the item by another one; the old item is freed at once.
+  void ReplaceEnt(TvxDXFEntity* e, bool added);
+
+  bool FAdded = false;
+  bool FComplex = false;
+  bool FPaperSpace = false;
+  bool FReactorsRead = false;
+  TvxDXFEntity* FEnt = nullptr;
+  uint64_t FHandle = 0;
+  // The handles kept of the 330 and 360 pairs: what the readers here use, without a list per
+  // record.
+  uint64_t FSoftOwner = 0;       // the last 330 outside a 102 group
+  uint64_t FExtDictionary = 0;   // the first 360 inside a 102 group: the extension dictionary
+  std::array<std::string, 10> FTexts;    // codes 1..9
+  TdxfObject* FOwner = nullptr;
+  int FDepth = 0;
+};
+
+// The reader of entity-like records: generic slots by group code.
+class TdxfEntity : public TdxfObject {
+ public:
+  TdxfEntity();
+  void ReadProperty(TdxfLoader& r) override;
+  // The common entity commit: handle, layer, line type, scale, visibility, colour, weight.
+  void Commit(TdxfLoader& r) override;
+
+  double FElevation = 0;
+  TFPoint FExtrusion = cnstExtrusion;
+  std::array<double, 20> FFloats{};  // 40..59
+  std::array<int, 20> FInts{};       // 60..79
+  int FIntsRGBColor = 0x1FFFFFFF;    // 420; none
+  double FLineWeight = fLineWeightByLayer;
+  bool FHasLineWeight = false;
+  std::array<TFPoint, 10> FPoints{};  // 10..37 by code mod 10
+  double FZThick = 0;
+};
+
+// A record with no database item that is not a terminator (unknown names, dropped records).
+class TdxfSkip : public TdxfEntity {};
+
+class TdxfSeqend : public TdxfObject {
+ public:
+  TdxfRecordKind Kind() const override { return rkSeqend; }
+};
+class TdxfEndSeq : public TdxfObject {
+ public:
+  TdxfRecordKind Kind() const override { return rkEndSec; }
+};
+class TdxfEndTab : public TdxfObject {
+ public:
+  TdxfRecordKind Kind() const override { return rkEndTab; }
+};
+class TdxfEndBlock : public TdxfObject {
+ public:
+  TdxfRecordKind Kind() const override { return rkEndBlk; }
+};
+
+// Reader factories by family, for the record table.
+template <class R>
+TdxfObject* MakeDXFReader() {
+  return new R();
+}
+template <class E>
+TvxDXFEntity* MakeDXFItem() {
+  return new E();
+}
+
+// Whether a record's item may sit in a block or a layout (not a vertex, container or table item).
+bool IsDXFDrawableItem(const TvxDXFEntity* e);
+
+// A trimmed copy (blanks, tabs, line ends).
+std::string DXFTrim(std::string_view s);
+
+}  // namespace vx

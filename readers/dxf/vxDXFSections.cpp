@@ -1,0 +1,180 @@
+// The section driver and the section readers.
+#include "readers/dxf/vxDXFSections.h"
+
+#include "database/vxNames.h"
+#include "readers/dxf/vxCodePage.h"
+#include "readers/dxf/vxDXFRecordsTables.h"
+
+namespace vx {
+
+namespace {
+
+enum THeaderVar : int {
+  hvACADVER, hvDWGCODEPAGE, hvEXTMAX, hvEXTMIN, hvHANDSEED, hvINSBASE, hvLTSCALE, hvPDMODE,
+  hvPDSIZE
+};
+
+struct THeaderVarRow {
+  const char* Name;
+  int Var;
+};
+
+// Sorted by name.
+constexpr THeaderVarRow cnstHeaderVars[] = {
+    {"$ACADVER", hvACADVER}, {"$DWGCODEPAGE", hvDWGCODEPAGE}, {"$EXTMAX", hvEXTMAX},
+    {"$EXTMIN", hvEXTMIN},   {"$HANDSEED", hvHANDSEED},       {"$INSBASE", hvINSBASE},
+    {"$LTSCALE", hvLTSCALE}, {"$PDMODE", hvPDMODE},           {"$PDSIZE", hvPDSIZE},
+};
+
+}  // namespace
+
+int DXFHeaderVariable(std::string_view name) {
+  for (const THeaderVarRow& row : cnstHeaderVars)
+    if (name == row.Name) return row.Var;
+  return -1;
+}
+
+// ---- the root -------------------------------------------------------------------------------
+
+void TdxfMain::ReadChildren(TdxfLoader& r) {
+  TdxfReader& t = r.Tok;
+  while (!t.Eof()) {
+    const std::string value = DXFTrim(t.Value());
+    if (value == "SECTION") {
+      t.Next();
+      if (t.Code() == 2 && !t.Eof()) ReadSection(r, DXFTrim(t.UValue()));
+    } else if (value == "TABLE") {
+      // A table outside any section.
+      TdxfTables tables;
+      tables.FEnt = r.Conv->SectionContainer(csTables);
+      tables.FAdded = true;
+      tables.FOwner = this;
+      tables.FDepth = FDepth + 1;
+      tables.ReadChild(r, "TABLE");
+    } else {
+      // A record between sections is read and dropped; "EOF" ends the file.
+      const std::string recordName = t.Value();
+      if (ReadChild(r, recordName)) break;
+    }
+  }
+}
+
+bool TdxfMain::AddChild(TdxfLoader& r, TdxfObject* child) { return false; }
+
+void TdxfMain::ReadSection(TdxfLoader& r, const std::string& name) {
+  const std::string n = UpperName(name);
+  std::unique_ptr<TdxfObject> section;
+  TvxDXFConverter* conv = r.Conv;
+  if (n == "HEADER") {
+    section = std::make_unique<TdxfHeader>();
+  } else if (n == "TABLES") {
+    section = std::make_unique<TdxfTables>();
+    section->FEnt = conv->SectionContainer(csTables);
+  } else if (n == "BLOCKS") {
+    section = std::make_unique<TdxfBlocks>();
+    section->FEnt = conv->SectionContainer(csBlocks);
+    conv->SectionContainer(csBlockRecords);
+  } else if (n == "ENTITIES") {
+    section = std::make_unique<TdxfEntities>();
+    conv->SectionContainer(csBlockRecords);
+  } else if (n == "CLASSES") {
+    section = std::make_unique<TdxfClasses>();
+  } else if (n == "OBJECTS") {
+    section = std::make_unique<TdxfObjects>();
+  } else {
+    // The thumbnail image and every section this reader does not know: skipped to "ENDSEC".
+    section = std::make_unique<TdxfCustomSection>();
+  }
+  section->FAdded = true;  // the database's own containers
+  section->FOwner = this;
+  section->FDepth = FDepth + 1;
+  section->ReadRecord(r);
+}
+
+// ---- dropped sections -----------------------------------------------------------------------
+
+TdxfObject* TdxfCustomSection::NewChild(TdxfLoader& r, const std::string& name) {
+  const TdxfRecordRow* row = FindDXFRecord(name);
+  // Only the terminators count; everything else is read and dropped without an item.
+  if (row && (SameName(name, "ENDSEC") || SameName(name, "EOF"))) return row->Reader();
+  return new TdxfSkip();
+}
+
+// ---- header ---------------------------------------------------------------------------------
+
+void TdxfHeader::ReadProperty(TdxfLoader& r) {
+  TdxfReader& t = r.Tok;
+  const int code = t.Code();
+  if (code == 9) {
+    FVar = DXFHeaderVariable(UpperName(DXFTrim(t.Value())));
+    FPoints[0] = {};  // a 2D variable does not inherit the Z of the previous one
+    return;
+  }
+  if (code == 0) return;
+  TdxfEntity::ReadProperty(r);
+  if (FVar >= 0) Apply(r, code);
+}
+
+void TdxfHeader::Apply(TdxfLoader& r, int code) {
+  TdxfReader& t = r.Tok;
+  TvxHeadVarStruct& hv = r.Conv->HeadVarStruct();
+  switch (FVar) {
+    case hvACADVER:
+      if (code == 1) {
+        r.VersionText = DXFTrim(t.Value());
+        TvxDWGVersion v;
+        if (DXFVersionByName(DXFTrim(t.Value()), v)) r.SetVersion(v);
+      }
+      break;
+    case hvDWGCODEPAGE:
+      if (code == 3) {
+        const std::string text = DXFTrim(t.Value());
+        if (!text.empty()) r.SetCodePage(CodePageByName(text));
+      }
+      break;
+    case hvHANDSEED:
+      if (code == 5) {
+        const uint64_t h = t.HandleValue();
+        if (h > r.Conv->MaxHandle()) r.Conv->ReserveHandle(h);
+      }
+      break;
+    case hvEXTMIN: hv.ExtMin = FPoints[0]; break;
+    case hvEXTMAX: hv.ExtMax = FPoints[0]; break;
+    case hvINSBASE: hv.InsBase = FPoints[0]; break;
+    case hvLTSCALE:
+      if (code == 40) hv.LTScale = FFloats[0] == 0 ? 1.0 : FFloats[0];
+      break;
+    case hvPDMODE:
+      if (code == 70) hv.PointDisplayMode = FInts[10];
+      break;
+    case hvPDSIZE:
+      if (code == 40) hv.PointDisplaySize = FFloats[0];
+      break;
+    default: break;
+  }
+}
+
+void TdxfHeader::Commit(TdxfLoader& r) {
+  TdxfObject::Commit(r);
+  FComplex = true;  // its "ENDSEC" follows as a child whatever the variables said
+}
+
+// ---- placing sections -----------------------------------------------------------------------
+
+bool TdxfTables::AddChild(TdxfLoader& r, TdxfObject* child) {
+  return FEnt && dynamic_cast<TvxDXFTable*>(child->FEnt) && FEnt->AddEntity(child->FEnt) >= 0;
+}
+
+bool TdxfBlocks::AddChild(TdxfLoader& r, TdxfObject* child) {
+  return FEnt && dynamic_cast<TvxDXFBlock*>(child->FEnt) && FEnt->AddEntity(child->FEnt) >= 0;
+}
+
+bool TdxfEntities::AddChild(TdxfLoader& r, TdxfObject* child) {
+  if (!IsDXFDrawableItem(child->FEnt)) return false;
+  r.EnsurePapers();
+  if (r.Papers.empty()) return false;
+  TvxDXFBlock* target = r.Papers[child->FPaperSpace && r.Papers.size() > 1 ? 1 : 0];
+  return target && target->AddEntity(child->FEnt) >= 0;
+}
+
+}  // namespace vx
