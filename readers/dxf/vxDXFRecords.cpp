@@ -13,10 +13,10 @@ std::string DXFTrim(std::string_view s) { return std::string(TrimDXF(s)); }
 
 bool IsDXFDrawableItem(const TvxDXFEntity* e) {
   // Drawable entities report a kind of their own; vertices, containers, table items and end
-  // markers do not.
+  // markers do not. An attribute belongs to its reference: one met on its own is dropped.
   if (!e) return false;
   const TvxCADEntities kind = e->EntType();
-  return kind != ceEntity && kind != ceSeqEnd;
+  return kind != ceEntity && kind != ceSeqEnd && kind != ceAttrib;
 }
 
 // ---- TdxfLoader -----------------------------------------------------------------------------

@@ -210,7 +210,8 @@ TvxDXFEntity* MakeDXFItem() {
   return new E();
 }
 
-// Whether a record's item may sit in a block or a layout (not a vertex, container or table item).
+// Whether a record's item may sit in a block or a layout (not a vertex, attribute, container or
+// table item).
 bool IsDXFDrawableItem(const TvxDXFEntity* e);
 
 // A trimmed copy (blanks, tabs, line ends).

@@ -1,11 +1,14 @@
 // The record table: every DXF record name with its reader and database class, and the table
 // names. Rows whose database class is not part of the drawing database yet have no item: the
 // record is read and dropped until its class exists (then the row names it).
+#include "database/vxAttribs.h"
 #include "database/vxEntities.h"
 #include "database/vxEntPolylines.h"
 #include "database/vxEntSplines.h"
+#include "database/vxInserts.h"
 #include "database/vxNames.h"
 #include "readers/dxf/vxDXFRecordsEntities.h"
+#include "readers/dxf/vxDXFRecordsInserts.h"
 #include "readers/dxf/vxDXFRecordsTables.h"
 #include "readers/dxf/vxDXFSections.h"
 
@@ -41,17 +44,17 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"LWPOLYLINE", Rd<TdxfLWPline>, It<TvxDXFLWPolyline>},
       {"SPLINE", Rd<TdxfSpline>, It<TvxDXFSpline>},
       {"HATCH", Drop, None},
-      {"INSERT", Drop, None},
+      {"INSERT", Rd<TdxfInsert>, It<TvxDXFInsert>},
       {"TEXT", Drop, None},
       {"MTEXT", Drop, None},
-      {"ATTDEF", Drop, None},
+      {"ATTDEF", Rd<TdxfAttdef>, It<TvxDXFAttdef>},
       {"VIEWPORT", Drop, None},
       {"TABLE", Rd<TdxfTable>, It<TvxDXFTable>},
       {"BLOCK", Rd<TdxfBlock>, It<TvxDXFBlock>},
       {"VPORT", Rd<TdxfVport>, It<TvxDXFVport>},
       {"3DFACE", Rd<TdxfSolid>, It<TvxDXF3dFace>},
       {"POINT", Rd<TdxfPoint>, It<TvxDXFPoint>},
-      {"ATTRIB", Drop, None},
+      {"ATTRIB", Rd<TdxfAttdef>, It<TvxDXFAttrib>},
       // A section record met inside another section: a missing "ENDSEC"; dropped.
       {"SECTION", Drop, None},
       {"LAYOUT", Drop, None},

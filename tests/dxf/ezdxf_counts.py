@@ -15,7 +15,7 @@ KINDS = {
     "LINE": "Line", "3DLINE": "Line", "POINT": "Point", "SOLID": "Solid", "TRACE": "Trace",
     "3DFACE": "3dFace", "CIRCLE": "Circle", "ARC": "Arc", "ELLIPSE": "Ellipse",
     "POLYLINE": "Polyline", "LWPOLYLINE": "LWPolyline", "SPLINE": "Spline", "HELIX": "Helix",
-    "RAY": "Ray", "XLINE": "Xline",
+    "RAY": "Ray", "XLINE": "Xline", "INSERT": "Insert", "ATTDEF": "Attdef",
 }
 
 for path in sys.argv[1:]:
