@@ -2,7 +2,8 @@
 //
 // Including it gives the whole class tree of the core: the entity base and its virtual
 // interface (DXFConvBase.h), the object entities and containers (DXFConvObjects.h), table items
-// and tables (vxTables.h), sections (vxSections.h), blocks (vxBlocks.h), layouts (vxLayouts.h),
+// and tables (vxTables.h), sections (vxSections.h), blocks (vxBlocks.h), layouts and plot settings
+// (vxLayouts.h, vxPlotSettings.h), viewports (vxViewports.h) and VPORT view operations (vxVPorts.h),
 // the handle queue (vxMapEntities.h) and the drawing itself, TvxDXFConverter (vxConverter.h).
 #pragma once
 
@@ -17,3 +18,5 @@
 #include "database/vxSections.h"
 #include "database/vxSettings.h"
 #include "database/vxTables.h"
+#include "database/vxViewports.h"
+#include "database/vxVPorts.h"

@@ -129,20 +129,23 @@ void TvxDXFCircle::LoadData(TvxDXFConverter* conv) {
   TvxCADBasePolyline::LoadData(conv);
 }
 
-void TvxDXFCircle::BuildPoints() {
-  // A thick curve is drawn as walls, so its dashes must exist as points before the top outline
-  // is raised; a thin one is cut by the renderer.
+void TvxCADBasePolyline::InsertThickDashes(const TvxDashCut& cut) {
   const TvxLines* lines = LoadPattern();
-  if (FZThick != 0 && lines && !lines->IsSolid() && lines->SimpleElementsCount() > 0) {
-    TvxLinesParams params = LoadPatternParams();
-    params.MaxRepetitions = std::max(1, TvxLines::MaxRepetitions() / 8);
-    TFPointList pieces;
-    lines->Curve(FPolyPoints, pieces, GetClosed(), params);
-    if (pieces.Count() > 0) {
-      FPolyPoints.Vector().swap(pieces.Vector());
-      FFlags |= cnstPolyPatternPoints;
-    }
+  if (FZThick == 0 || !lines || lines->IsSolid() || lines->SimpleElementsCount() <= 0) return;
+  TvxLinesParams params = LoadPatternParams();
+  params.MaxRepetitions = std::max(1, TvxLines::MaxRepetitions() / 8);
+  TFPointList pieces;
+  cut(*lines, params, pieces);
+  if (pieces.Count() > 0) {
+    FPolyPoints.Vector().swap(pieces.Vector());
+    FFlags |= cnstPolyPatternPoints;
   }
+}
+
+void TvxDXFCircle::BuildPoints() {
+  InsertThickDashes([this](const TvxLines& lines, const TvxLinesParams& params, TFPointList& pieces) {
+    lines.Curve(FPolyPoints, pieces, GetClosed(), params);
+  });
   if (HasExtrusion()) {
     const TFMatrix m = ExtrusionMat();
     for (TFPoint& p : FPolyPoints) p = TransformPoint(p, m);

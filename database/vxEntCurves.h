@@ -11,6 +11,8 @@
 #include "database/vxEntLines.h"
 #include "database/vxLines.h"
 
+#include <functional>
+
 namespace vx {
 
 // Flag bits of TvxCADBasePolyline.
@@ -64,6 +66,11 @@ class TvxCADBasePolyline : public TvxDXFPenLine {
   // set while the load runs; nil outside a load or without a pattern.
   const TvxLines* LoadPattern() const { return FLoadLines; }
   const TvxLinesParams& LoadPatternParams() const { return FLoadParams; }
+  // A thick curve is drawn as walls, so its dashes must exist as points before the top outline
+  // is raised (a thin one is cut by the renderer). With a thickness and a dashed load pattern,
+  // `cut` turns the points into dash pieces (with a reduced repetition budget), which replace them.
+  using TvxDashCut = std::function<void(const TvxLines&, const TvxLinesParams&, TFPointList&)>;
+  void InsertThickDashes(const TvxDashCut& cut);
 
   TFPointList FPolyPoints;
   int FFlags = 0;

@@ -451,19 +451,11 @@ void TvxDXFPolyline::BuildVertexPoints(TvxDXFConverter* conv,
 }
 
 void TvxDXFPolyline::InsertDashPoints() {
-  // A thick polyline is drawn as walls, so its dashes must exist as points before the top
-  // outline is raised; a thin one is cut by the renderer. Face lists address the vertex points,
-  // so a polyface mesh keeps them.
-  const TvxLines* lines = LoadPattern();
-  if (FZThick == 0 || !IsDashedPattern(lines) || FPolyFaceVertexIndexes) return;
-  TvxLinesParams params = LoadPatternParams();
-  params.MaxRepetitions = std::max(1, TvxLines::MaxRepetitions() / 8);
-  TFPointList pieces;
-  lines->Vertexes(FPolyPoints, FPointsCounts, GetClosed(), pieces, params);
-  if (pieces.Count() > 0) {
-    FPolyPoints.Vector().swap(pieces.Vector());
-    FFlags |= cnstPolyPatternPoints;
-  }
+  // Face lists address the vertex points, so a polyface mesh keeps them.
+  if (FPolyFaceVertexIndexes || !IsDashedPattern(LoadPattern())) return;
+  InsertThickDashes([this](const TvxLines& lines, const TvxLinesParams& params, TFPointList& pieces) {
+    lines.Vertexes(FPolyPoints, FPointsCounts, GetClosed(), pieces, params);
+  });
 }
 
 void TvxDXFPolyline::BuildOutline(std::vector<TvxWidthSegment>& segs) {

@@ -199,19 +199,9 @@ void TvxDXFSpline::BuildPoints() {
   } else {
     BuildByKnots();
   }
-  // A thick spline is drawn as walls, so its dashes must exist as points before the top
-  // outline is raised; a thin one is cut by the renderer.
-  const TvxLines* lines = LoadPattern();
-  if (FZThick != 0 && lines && !lines->IsSolid() && lines->SimpleElementsCount() > 0) {
-    TvxLinesParams params = LoadPatternParams();
-    params.MaxRepetitions = std::max(1, TvxLines::MaxRepetitions() / 8);
-    TFPointList pieces;
-    lines->Curve(FPolyPoints, pieces, GetClosed(), params);
-    if (pieces.Count() > 0) {
-      FPolyPoints.Vector().swap(pieces.Vector());
-      FFlags |= cnstPolyPatternPoints;
-    }
-  }
+  InsertThickDashes([this](const TvxLines& lines, const TvxLinesParams& params, TFPointList& pieces) {
+    lines.Curve(FPolyPoints, pieces, GetClosed(), params);
+  });
 }
 
 void TvxDXFSpline::BuildThroughFits() {

@@ -1,22 +1,16 @@
-// Layouts and plot settings: the paper-space block and the layout box (the drawing's extents).
+// Layouts: the paper-space block, the layout box (the drawing's extents), the view stack and
+// the layout walk.
 #include "database/vxLayouts.h"
 
 #include "database/vxConverter.h"
+#include "database/vxInserts.h"
+#include "database/vxLines.h"
 #include "database/vxNames.h"
 
+#include <algorithm>
 #include <typeinfo>
 
 namespace vx {
-
-void TvxDXFPlotSettings::SetName(const std::string& name) {
-  TvxDXFOwneredItem::SetName(name);
-  Data.PageSetupName = name;
-}
-
-void TvxDXFPlotSettings::AssignEntity(const TvxDXFEntity* source) {
-  TvxDXFOwneredItem::AssignEntity(source);
-  if (auto* src = dynamic_cast<const TvxDXFPlotSettings*>(source)) Data = src->Data;
-}
 
 TvxDXFLayout::TvxDXFLayout() : FPlotSettings(new TvxDXFPlotSettings()) { SetName("Model"); }
 
@@ -169,7 +163,41 @@ void TvxDXFLayout::UpdateBox(TvxDXFConverter* conv) {
 
 void TvxDXFLayout::Iterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
                            const TvxEntityProc& proc) {
-  if (FPaperSpaceBlock) FPaperSpaceBlock->Iterate(conv, finishProc, proc);
+  TvxDXFBlock* block = FPaperSpaceBlock;
+  if (!block) return;
+  if (!conv) conv = GetConverter();
+  TvxCADIterate* params = conv ? conv->Params() : nullptr;
+  if (!params) {
+    block->Iterate(conv, finishProc, proc);
+    return;
+  }
+  auto& stack = params->BlockStack;
+  if (std::find(stack.begin(), stack.end(), block) != stack.end()) return;
+  if (static_cast<int>(stack.size()) >= cnstMaxBlockNesting) return;
+  params->Insert = nullptr;
+  params->ConvertMatrixCurrentInsertToWCS = cnstIdentityMat;
+  params->Color = clByLayer;
+  params->XScale = params->YScale = 0;
+  params->LType = &TvxLines::Continuous();
+  stack.push_back(block);
+  // The block leaves the stack however the walk ends.
+  struct TvxPop {
+    TvxCADIterate* Params;
+    TvxDXFBlock* Block;
+    ~TvxPop() {
+      auto& s = Params->BlockStack;
+      auto it = std::find(s.rbegin(), s.rend(), Block);
+      if (it != s.rend()) s.erase(std::next(it).base());
+    }
+  } pop{params, block};
+  block->Iterate(conv, finishProc, proc);
+}
+
+void TvxDXFLayout::SetBox(const TFRect& box) { FBox = box; }
+
+TvxView* TvxDXFLayout::View() {
+  if (!FView) FView = new TvxView();
+  return FView;
 }
 
 void TvxDXFLayout::AssignEntity(const TvxDXFEntity* source) {
@@ -182,18 +210,73 @@ void TvxDXFLayout::AssignEntity(const TvxDXFEntity* source) {
     UCSOrigin = src->UCSOrigin;
     UCSXDir = src->UCSXDir;
     UCSYDir = src->UCSYDir;
+    TvxDXFEntity::FreeEntity(FView);
+    FView = nullptr;
+    if (src->FView) View()->AssignEntity(src->FView);
   }
 }
 
 void TvxDXFLayout::UnlinkReferences() {
   SetPaperSpaceBlock(nullptr);
+  if (FView) FView->ClearView();
   TvxDXFOwneredItem::UnlinkReferences();
 }
 
 void TvxDXFLayout::FreeOwnedParts() {
   TvxDXFEntity::FreeEntity(FPlotSettings);
   FPlotSettings = nullptr;
+  TvxDXFEntity::FreeEntity(FView);
+  FView = nullptr;
   TvxDXFOwneredItem::FreeOwnedParts();
+}
+
+// ---- the view stack -------------------------------------------------------------------------
+
+void TvxView::PushView(const TvxViewRect& r) {
+  if (!FStackView) FStackView = std::make_unique<TvxIntegerList>();
+  auto& v = FStackView->Vector();
+  // The base view stays; the oldest of the others gives way.
+  if (static_cast<int>(v.size()) > cnstMaxViews * 4) v.erase(v.begin() + 4, v.begin() + 8);
+  v.insert(v.end(), {r.Left, r.Top, r.Bottom, r.Right});
+}
+
+TvxViewRect TvxView::ActiveView() const {
+  if (ViewCount() == 0) return {};
+  const auto& v = FStackView->Vector();
+  const size_t i = v.size() - 4;
+  return {v[i], v[i + 1], v[i + 3], v[i + 2]};
+}
+
+void TvxView::SetActiveView(const TvxViewRect& r) {
+  if (ViewCount() == 0) return;
+  auto& v = FStackView->Vector();
+  const size_t i = v.size() - 4;
+  v[i] = r.Left;
+  v[i + 1] = r.Top;
+  v[i + 2] = r.Bottom;
+  v[i + 3] = r.Right;
+}
+
+TvxViewRect TvxView::PopView() {
+  const TvxViewRect active = ActiveView();
+  if (ViewCount() >= 2) FStackView->Vector().resize(FStackView->Vector().size() - 4);
+  return active;
+}
+
+void TvxView::Clear(bool) {
+  FInternalFlags = 0;
+  FMatrix = cnstIdentityMat;
+  FStackView.reset();
+}
+
+void TvxView::AssignEntity(const TvxDXFEntity* source) {
+  TvxDXFEntity::AssignEntity(source);
+  auto* src = dynamic_cast<const TvxView*>(source);
+  if (!src || src == this) return;
+  FInternalFlags = src->FInternalFlags;
+  FMatrix = src->FMatrix;
+  FStackView.reset();
+  if (src->FStackView) FStackView = std::make_unique<TvxIntegerList>(*src->FStackView);
 }
 
 }  // namespace vx

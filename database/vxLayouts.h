@@ -1,71 +1,56 @@
-// vxLayouts: layouts (model space and paper sheets, each with its own block of entities) and
-// their plot settings, as far as the database core needs them: creation, the paper-space block,
-// and the layout box that becomes the drawing's extents.
+// vxLayouts: layouts (model space and paper sheets, each with its own block of entities): the
+// paper-space block and its name, the plot settings (vxPlotSettings.h), the layout box that
+// becomes the drawing's extents, the viewer's view stack (TvxView) and the layout walk, where
+// every drawing pass starts.
 #pragma once
 
 #include "database/vxBlocks.h"
+#include "database/vxPlotSettings.h"
+
+#include <memory>
 
 namespace vx {
 
 enum class TvxCADSpace : uint8_t { cs2D, cs3D, csUndefined };
 using enum TvxCADSpace;
 
-enum class TvxPlotPaperUnits : uint8_t { ppuInches, ppuMM, ppuPixels };
-using enum TvxPlotPaperUnits;
-
-enum class TvxPlotRotation : uint8_t {
-  prNoRotation, pr90DegreesCounterCW, prUpsideDown, pr90DegreesCW
-};
-using enum TvxPlotRotation;
-
-enum class TvxPlotType : uint8_t {
-  ptLastScreenDisplay, ptDrawingExtents, ptDrawingLimits, ptViewSpecified, ptWindowSpecified,
-  ptLayoutInformation
-};
-using enum TvxPlotType;
-
-// Plot layout flags, one bit each in this order.
-enum TvxPlotLayoutFlag : uint16_t {
-  plfPlotViewportBorders = 1 << 0, plfShowPlotStyles = 1 << 1, plfPlotCentered = 1 << 2,
-  plfPlotHidden = 1 << 3, plfUseStandardScale = 1 << 4, plfPlotPlotStyles = 1 << 5,
-  plfScaleLineweights = 1 << 6, plfPrintLineweights = 1 << 7, plf256bit = 1 << 8,
-  plfDrawViewportsFirst = 1 << 9, plfModelType = 1 << 10, plfUpdatePaper = 1 << 11,
-  plfZoomToPaperOnUpdate = 1 << 12, plfInitializing = 1 << 13, plfPrevPlotInit = 1 << 14
+// A viewer rectangle in client pixels.
+struct TvxViewRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  friend bool operator==(const TvxViewRect&, const TvxViewRect&) = default;
 };
 
-struct TvxPlotSettingsData {
-  std::string PageSetupName;
-  std::string PrintOrConfigName = "none_device";
-  uint16_t PlotLayoutFlags =
-      plfUseStandardScale | plfPlotPlotStyles | plfPrintLineweights | plfDrawViewportsFirst;
-  TvxPlotPaperUnits PlotPaperUnits = ppuMM;
-  uint8_t StandardScaleType = 16;
-  double NumeratorOfCustomPrintScale = 1;
-  double DenominatorOfCustomPrintScale = 1;
-  std::string PaperSize;
-  std::string PlotViewName;
-  TF2DRect UnprintableMargin;
-  TF2DPoint PlotPaperSize;
-  TF2DPoint PlotOrigin;
-  TF2DPoint PlotWindowAreaMin;
-  TF2DPoint PlotWindowAreaMax;
-  TvxPlotRotation PlotRotation = prNoRotation;
-  TvxPlotType PlotType = ptLayoutInformation;
-  std::string CurrentStyleSheet;
-  int ShadePlotMode = 0;
-  int ShadePlotResolutionLevel = 0;
-  int ShadePlotCustomDPI = 100;
-  double FloatingPointScaleFactor = 1;
-  TF2DPoint PaperImageOrigin;
-};
-
-class TvxDXFPlotSettings : public TvxDXFOwneredItem {
-  VX_ENTITY_CLASS(TvxDXFPlotSettings)
+// The viewer's state kept with a layout: the draw matrix last set and the stack of previous
+// views (four integers per view: Left, Top, Bottom, Right). The oldest view is the base view.
+class TvxView : public TvxDXFEntity {
+  VX_ENTITY_CLASS(TvxView)
  public:
-  TvxPlotSettingsData Data;
-  // The page-setup name is the object's name.
-  void SetName(const std::string& name) override;
+  // Views kept besides the base view; older ones are dropped from just above the base.
+  static constexpr int cnstMaxViews = 256;
+
+  void PushView(const TvxViewRect& r);
+  // The active view; the last one is dropped while at least two are stored. Empty: (0,0,0,0).
+  TvxViewRect PopView();
+  void ClearView() { FStackView.reset(); }
+  bool HasBaseView() const { return FStackView != nullptr; }
+  bool HasView() const { return ViewCount() > 1; }
+  int ViewCount() const { return FStackView ? FStackView->Count() / 4 : 0; }
+  // The last view; (0,0,0,0) without one. Writing overwrites it and does nothing without one.
+  TvxViewRect ActiveView() const;
+  void SetActiveView(const TvxViewRect& r);
+  bool HasDrawMatrix() const { return (FInternalFlags & 1) != 0; }
+  TFMatrix DrawMatrix() const { return FMatrix; }
+  void SetDrawMatrix(const TFMatrix& m) {
+    FMatrix = m;
+    FInternalFlags |= 1;
+  }
+  void Clear(bool freeChildren = true) override;
   void AssignEntity(const TvxDXFEntity* source) override;
+
+ private:
+  int FInternalFlags = 0;
+  TFMatrix FMatrix = cnstIdentityMat;
+  std::unique_ptr<TvxIntegerList> FStackView;
 };
 
 class TvxDXFLayout : public TvxDXFOwneredItem {
@@ -95,6 +80,14 @@ class TvxDXFLayout : public TvxDXFOwneredItem {
   int Index() const;
   bool IsModel() const;
   bool IsEmpty() const;
+  TvxPlotPaperUnits PlotPaperUnits() const { return FPlotSettings->Data.PlotPaperUnits; }
+  TFPoint LinMin() const { return ExtMin(); }
+  TFPoint LinMax() const { return ExtMax(); }
+  // Sets the box from outside (the image's own extents); the paper-space block takes it too.
+  void SetBox(const TFRect& box);
+  // The view object, created on first use.
+  TvxView* View();
+  TvxView* ExistingView() const { return FView; }
   // The name its block gets: "*MODEL_SPACE", "*PAPER_SPACE", "*PAPER_SPACE0"..., or "*[name]".
   std::string BlockName() const;
 
@@ -113,7 +106,10 @@ class TvxDXFLayout : public TvxDXFOwneredItem {
   void LoadData(TvxDXFConverter* conv) override;
   // The box of the layout's entities (rays and lines through the box are clipped to it).
   void UpdateBox(TvxDXFConverter* conv);
-  // Walks the layout's entities.
+  // Walks the layout's entities from a clean reference state (no insert, by-layer colour,
+  // continuous pattern) with the layout's block on the block stack. A layout whose block is
+  // already being walked (a viewport that reaches its own sheet), or one nested too deep, is not
+  // entered again.
   virtual void Iterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
                        const TvxEntityProc& proc);
   void AssignEntity(const TvxDXFEntity* source) override;
@@ -127,6 +123,7 @@ class TvxDXFLayout : public TvxDXFOwneredItem {
   TvxDXFPlotSettings* FPlotSettings;        // owned
   TFMatrix FRotMatrix = cnstIdentityMat;
   double FRotZAngle = 0;
+  TvxView* FView = nullptr;  // owned
 };
 
 }  // namespace vx

@@ -4,6 +4,8 @@
 
 #include "readers/dxf/vxCodePage.h"
 
+#include "support/vxTestPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,8 +23,7 @@ namespace {
 
 // VX_CORPUS, or ../shared/corpus beside the repository; empty when neither is a folder.
 fs::path Corpus() {
-  const char* env = std::getenv("VX_CORPUS");
-  fs::path dir = env && *env ? fs::path(env) : fs::path(__FILE__).parent_path() / "../../../shared/corpus";
+  fs::path dir = vx::test::CorpusDir();
   std::error_code ec;
   return fs::is_directory(dir, ec) ? dir : fs::path();
 }

@@ -1,6 +1,7 @@
 // Loading whole files: the section driver, the steps after reading, damaged and hostile input,
 // stopping, and real files (VX_CORPUS, the librecad library) against an independent reader.
 #include "test_dxf_load_fixture.h"
+#include "support/vxTestPaths.h"
 
 #include "database/vxXRefs.h"
 
@@ -251,9 +252,7 @@ TEST(DxfLoadCorpus, ModelSpaceCountsMatchAnIndependentReader) {
   const std::vector<fs::path> files = CorpusDXF();
   if (files.empty()) GTEST_SKIP() << "no corpus (VX_CORPUS)";
   if (std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ezdxf";
-  const char* src = std::getenv("VX_SOURCE_DIR");
-  const fs::path script = (src && *src ? fs::path(src) / "tests/dxf" : fs::path(__FILE__).parent_path()) /
-                          "ezdxf_counts.py";
+  const fs::path script = fs::path(vx::test::SourceDir()) / "tests/dxf/ezdxf_counts.py";
   std::string cmd = "/usr/bin/python3 '" + script.string() + "'";
   for (const fs::path& f : files) cmd += " '" + f.string() + "'";
   FILE* pipe = popen(cmd.c_str(), "r");

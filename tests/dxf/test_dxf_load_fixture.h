@@ -8,6 +8,8 @@
 #include "database/vxEntSplines.h"
 #include "readers/dxf/vxDXFImport.h"
 
+#include "support/vxTestPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -115,8 +117,7 @@ inline Pairs Entities(const Pairs& body) { return WithEOF(Section("ENTITIES", bo
 
 // VX_CORPUS, or ../shared/corpus beside the repository; empty when neither is a folder.
 inline fs::path Corpus() {
-  const char* env = std::getenv("VX_CORPUS");
-  fs::path dir = env && *env ? fs::path(env) : fs::path(__FILE__).parent_path() / "../../../shared/corpus";
+  fs::path dir = vx::test::CorpusDir();
   std::error_code ec;
   return fs::is_directory(dir, ec) ? dir : fs::path();
 }
