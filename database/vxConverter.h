@@ -247,6 +247,7 @@ class TvxDXFConverter : public TvxListObject {
   TFMatrix Transform3D() const { return FTransform3D; }
   void SetTransform3D(const TFMatrix& m) { FTransform3D = m; }
   TFMatrix ViewTwistMatrix() const { return FViewTwistMatrix; }
+  void SetViewTwistMatrix(const TFMatrix& m) { FViewTwistMatrix = m; }
 
   // ---- header and settings ----
   TvxHeadVarStruct& HeadVarStruct() { return FHeadVarStruct; }

@@ -53,8 +53,12 @@ TFMatrix ViewTwistMatrixOf(const TvxDXFVport* vport, bool isCrossoverMatrix) {
 }
 
 TFMatrix SetActiveVPort(TvxDXFConverter* conv, TvxDXFVport* vport) {
-  if (conv) conv->SetActiveVPortItem(vport);
-  return ViewTwistMatrixOf(vport, conv ? conv->IsCrossoverMatrix() : true);
+  const TFMatrix twist = ViewTwistMatrixOf(vport, conv ? conv->IsCrossoverMatrix() : true);
+  if (conv) {
+    conv->SetActiveVPortItem(vport);
+    conv->SetViewTwistMatrix(twist);
+  }
+  return twist;
 }
 
 double DrawingAngle(TvxDXFConverter* conv) {

@@ -23,7 +23,7 @@ TvxDXFVport* ActiveVPortOf(TvxDXFConverter* conv);
 // The view twist matrix of an entry: its view matrix (identity for nil), mirrored in Y unless
 // the drawing uses the crossover matrix.
 TFMatrix ViewTwistMatrixOf(const TvxDXFVport* vport, bool isCrossoverMatrix);
-// Sets the active entry and answers its view twist matrix.
+// Sets the active entry and the drawing's view twist matrix, and answers that matrix.
 TFMatrix SetActiveVPort(TvxDXFConverter* conv, TvxDXFVport* vport);
 // The drawing's view twist (the active entry's, degrees; 0 without a VPORT table). Writing
 // stores it reduced to one turn and is ignored for angles too large to reduce.

@@ -261,6 +261,7 @@ TEST_F(ViewportsTest, ActiveVPortAndViewTwist) {
   active->ViewTwistAngle = 90;
   const TFMatrix twist = SetActiveVPort(conv, active);
   ExpectPoint(TransformPoint({1, 0, 0}, twist), {0, 1, 0});
+  EXPECT_EQ(conv->ViewTwistMatrix(), twist);
   ExpectPoint(TransformPoint({1, 0, 0}, ViewTwistMatrixOf(active, false)), {0, -1, 0});
 
   SetDrawingAngle(conv, 450);
