@@ -120,6 +120,9 @@ class TvxDXFInsert : public TvxDXFCustomVertex {
   // Resolves a placeholder and loads the block (cycles and deep nesting stop); true when the
   // reference has something to show.
   bool PrepareBlock(TvxDXFConverter* conv);
+  // The common start of a walk: the converter in use and the visitor's answer for this reference
+  // (0: nothing more to walk). Without walk state the visitor is told about the reference only.
+  int BeginWalk(TvxDXFConverter*& conv, const TvxEntityProc& proc);
   // The walk of one placement (the array walks it once per cell).
   void WalkReference(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
                      const TvxEntityProc& proc, int go);

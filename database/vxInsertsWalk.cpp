@@ -90,15 +90,20 @@ std::vector<TvxDXFAttdef*> WalkBlock(TvxDXFBlock* block, TvxDXFConverter* conv,
 
 // ---- the insert walk ------------------------------------------------------------------------
 
-void TvxDXFInsert::DoIterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
-                             const TvxEntityProc& proc) {
+int TvxDXFInsert::BeginWalk(TvxDXFConverter*& conv, const TvxEntityProc& proc) {
   if (!conv) conv = GetConverter();
   if (!conv || !conv->Params()) {
     if (proc) proc(this);
-    return;
+    return 0;
   }
   int go = conv->AutoInsert() && GetBlock() ? 1 : 0;
   if (!go) go = proc ? proc(this) : 1;
+  return go;
+}
+
+void TvxDXFInsert::DoIterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
+                             const TvxEntityProc& proc) {
+  const int go = BeginWalk(conv, proc);
   if (go == 0) return;
   WalkReference(conv, finishProc, proc, go);
   if (finishProc) finishProc(this);
@@ -178,13 +183,7 @@ void TvxDXFInsert::WalkReference(TvxDXFConverter* conv, const TvxEntityProc& fin
 
 void TvxCADMInsert::DoIterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
                               const TvxEntityProc& proc) {
-  if (!conv) conv = GetConverter();
-  if (!conv || !conv->Params()) {
-    if (proc) proc(this);
-    return;
-  }
-  int go = conv->AutoInsert() && GetBlock() ? 1 : 0;
-  if (!go) go = proc ? proc(this) : 1;
+  const int go = BeginWalk(conv, proc);
   if (go == 0) return;
   // Each cell is this reference moved by the cell offset; the stored point, matrix and
   // attribute positions are put back exactly afterwards, so repeated walks never drift.
