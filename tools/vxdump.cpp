@@ -117,7 +117,7 @@ void Summarize(TvxDXFConverter* conv, TSummary& s) {
   s.Extents = conv->Extents();
 }
 
-void Load(TvxCADdxfImage& image, const std::string& file, const std::string* buffer, TSummary& s) {
+void Load(TvxDXFLoader& image, const std::string& file, const std::string* buffer, TSummary& s) {
   s.File = file;
   try {
     if (buffer) image.LoadFromBuffer(buffer->data(), buffer->size());
@@ -261,13 +261,13 @@ int main(int argc, char** argv) {
   try {
     if (sample) {
       const std::string text = SampleDrawing();
-      TvxCADdxfImage image;
+      TvxDXFLoader image;
       TSummary s;
       Load(image, "<sample>", &text, s);
       report(s);
     }
     for (const std::string& f : files) {
-      TvxCADdxfImage image;
+      TvxDXFLoader image;
       TSummary s;
       Load(image, f, nullptr, s);
       report(s);

@@ -61,7 +61,7 @@ struct TvxReadEnd {
   }
 };
 
-thread_local TvxCADdxfImage* GLoadingImage = nullptr;
+thread_local TvxDXFLoader* GLoadingImage = nullptr;
 
 }  // namespace
 
@@ -125,20 +125,20 @@ const bool GDXFRegistered = (RegisterDXFFormat(), true);
 
 // ---- the image ------------------------------------------------------------------------------
 
-TvxCADdxfImage::TvxCADdxfImage() : FConverter(TvxDXFConverter::Create()) {}
+TvxDXFLoader::TvxDXFLoader() : FConverter(TvxDXFConverter::Create()) {}
 
-TvxCADdxfImage::~TvxCADdxfImage() {
+TvxDXFLoader::~TvxDXFLoader() {
   if (FConverter) FConverter->Release();
 }
 
-TvxCADdxfImage* TvxCADdxfImage::LoadingImage() { return GLoadingImage; }
+TvxDXFLoader* TvxDXFLoader::LoadingImage() { return GLoadingImage; }
 
-TFRect TvxCADdxfImage::Extents() const { return FConverter ? FConverter->Extents() : BadBox; }
+TFRect TvxDXFLoader::Extents() const { return FConverter ? FConverter->Extents() : BadBox; }
 
-void TvxCADdxfImage::Load(const TdxfSource& source) {
+void TvxDXFLoader::Load(const TdxfSource& source) {
   struct TvxLoadingSlot {
-    TvxCADdxfImage* Prev;
-    explicit TvxLoadingSlot(TvxCADdxfImage* self) : Prev(GLoadingImage) { GLoadingImage = self; }
+    TvxDXFLoader* Prev;
+    explicit TvxLoadingSlot(TvxDXFLoader* self) : Prev(GLoadingImage) { GLoadingImage = self; }
     ~TvxLoadingSlot() { GLoadingImage = Prev; }
   } slot(this);
   FMessage = "Loading file...";
@@ -155,9 +155,9 @@ void TvxCADdxfImage::Load(const TdxfSource& source) {
   FMessage.clear();
 }
 
-void TvxCADdxfImage::LoadFromStream(std::istream& stream) { Load(TdxfSource::FromStream(stream)); }
+void TvxDXFLoader::LoadFromStream(std::istream& stream) { Load(TdxfSource::FromStream(stream)); }
 
-void TvxCADdxfImage::LoadFromFile(const std::string& fileName) {
+void TvxDXFLoader::LoadFromFile(const std::string& fileName) {
   std::error_code ec;
   std::ifstream f;
   if (!std::filesystem::is_directory(fileName, ec)) f.open(fileName, std::ios::binary);
@@ -166,7 +166,7 @@ void TvxCADdxfImage::LoadFromFile(const std::string& fileName) {
   LoadFromStream(f);
 }
 
-void TvxCADdxfImage::LoadFromBuffer(const void* data, size_t size) {
+void TvxDXFLoader::LoadFromBuffer(const void* data, size_t size) {
   Load(TdxfSource::FromBytes(data, size));
 }
 

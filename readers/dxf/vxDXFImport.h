@@ -4,7 +4,7 @@
 //    (default table entries, space blocks and layouts, link resolution, the whole-drawing load,
 //    draw-order sorting). A structural error raises EdxfReadError with the line-number message;
 //    the drawing then keeps what was read, with every reference resolved, so it stays usable.
-//  - TvxCADdxfImage: the loading part of the DXF graphic: owns a drawing (by reference), loads it
+//  - TvxDXFLoader: the Qt-free loading part of the DXF image: owns a drawing (by reference), loads it
 //    from a stream, a file or a buffer, and keeps the file information (the last 999 comment).
 #pragma once
 
@@ -39,12 +39,12 @@ inline TvxDXFLoadResult LoadDXF(TvxDXFConverter* conv, const TdxfSource& source)
 // is linked; calling it again does no harm.
 void RegisterDXFFormat();
 
-class TvxCADdxfImage {
+class TvxDXFLoader {
  public:
-  TvxCADdxfImage();
-  ~TvxCADdxfImage();
-  TvxCADdxfImage(const TvxCADdxfImage&) = delete;
-  TvxCADdxfImage& operator=(const TvxCADdxfImage&) = delete;
+  TvxDXFLoader();
+  ~TvxDXFLoader();
+  TvxDXFLoader(const TvxDXFLoader&) = delete;
+  TvxDXFLoader& operator=(const TvxDXFLoader&) = delete;
 
   // Each raises EdxfReadError on a read error (the drawing keeps what was read) and
   // std::runtime_error when the file cannot be opened.
@@ -59,7 +59,7 @@ class TvxCADdxfImage {
   TFRect Extents() const;
 
   // The image loading on this thread, nil when none.
-  static TvxCADdxfImage* LoadingImage();
+  static TvxDXFLoader* LoadingImage();
 
  private:
   void Load(const TdxfSource& source);
