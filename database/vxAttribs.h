@@ -1,10 +1,9 @@
 // vxAttribs: attribute definitions (TvxDXFAttdef, kept in blocks) and attributes (TvxDXFAttrib,
-// owned by a block reference), as far as the database keeps them: tag, value, flags and the few
-// text fields that move with their reference (insertion and alignment points, height, width
-// factor, rotation). Text layout and drawing come with the text module.
+// owned by a block reference). Both are single-line texts (TvxDXFText) with a tag, a value, the
+// attribute flags and the lock-position flag; a definition shows its tag, an attribute its value.
 #pragma once
 
-#include "database/DXFConvObjects.h"
+#include "database/vxText.h"
 
 #include <string>
 
@@ -16,25 +15,10 @@ constexpr int cnstAttConstant = 2;
 constexpr int cnstAttControlled = 4;  // verify
 constexpr int cnstAttPreset = 8;
 
-class TvxDXFAttdef : public TvxDXFCustomVertex {
+class TvxDXFAttdef : public TvxDXFText {
   VX_ENTITY_CLASS(TvxDXFAttdef)
  public:
   TvxCADEntities EntType() const override { return ceAttdef; }
-
-  // ---- text fields ----
-  const std::string& Text() const { return FText; }
-  void SetText(const std::string& t) { FText = t; }
-  // The second alignment point, used when the text is not left-aligned on its base line.
-  TFPoint GetPoint1() const { return FPoint1; }
-  void SetPoint1(const TFPoint& p) { FPoint1 = p; }
-  bool UsesPoint1() const { return FUsesPoint1; }
-  void SetUsesPoint1(bool v) { FUsesPoint1 = v; }
-  double Height() const { return FHeight; }
-  void SetHeight(double h) { FHeight = h; }
-  double WidthFactor() const { return FWidthFactor; }
-  void SetWidthFactor(double w) { FWidthFactor = w; }
-  double Rotation() const { return FRotation; }  // degrees
-  void SetRotation(double r) { FRotation = r; }
 
   // ---- attribute fields ----
   const std::string& Tag() const { return FTag; }
@@ -58,27 +42,12 @@ class TvxDXFAttdef : public TvxDXFCustomVertex {
   bool GetStrValue(const std::string& name, std::string& value) const override;
   bool SetStrValue(const std::string& name, const std::string& value) override;
 
-  // An estimate of the text's extents until the text module lays it out: the base point and a
-  // rectangle of the height and about 0.6 height per character, turned by the rotation.
-  TFRect GetBox() override { return FBox; }
-  void LoadData(TvxDXFConverter* conv) override;
   // Inside a reference only constant definitions show (with their value); see the walk.
   void DoIterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
                  const TvxEntityProc& proc) override;
   void AssignEntity(const TvxDXFEntity* source) override;
 
  protected:
-  bool IsDrawable() const override { return true; }
-  void UpdateTextBox();
-
-  std::string FText;
-  TFPoint FPoint1;
-  bool FUsesPoint1 = false;
-  double FHeight = 1;
-  double FWidthFactor = 1;
-  double FRotation = 0;
-  TFRect FBox = BadBox;
-
   std::string FTag;
   bool FHasChanging = false;
   std::string FValue;
@@ -93,8 +62,8 @@ class TvxDXFAttrib : public TvxDXFAttdef {
   // An attribute only names its tag; it shows its value.
   void SetTag(const std::string& tag) override { FTag = tag; }
   void SetValue(const std::string& v) override {
-    FText = v;
     FValue = v;
+    SetText(v);
   }
   // A NotAppear attribute is skipped; any other is walked as text.
   void DoIterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,

@@ -130,11 +130,13 @@ bool TvxDXFBlock::IsAcadTableBlock() const {
 }
 
 void TvxDXFBlock::AddReference(TvxDXFEntity* insert) {
-  if (insert && std::find(FReferences.begin(), FReferences.end(), insert) == FReferences.end())
-    FReferences.push_back(insert);
+  // The set answers "already there" in constant time: a block referenced by tens of thousands of
+  // inserts would otherwise cost a scan per insert.
+  if (insert && FReferenceSet.insert(insert).second) FReferences.push_back(insert);
 }
 
 void TvxDXFBlock::RemoveReference(TvxDXFEntity* insert) {
+  if (FReferenceSet.erase(insert) == 0) return;
   FReferences.erase(std::remove(FReferences.begin(), FReferences.end(), insert), FReferences.end());
 }
 

@@ -8,6 +8,9 @@
 
 #include "database/vxTables.h"
 
+#include <unordered_set>
+#include <vector>
+
 namespace vx {
 
 class TvxDXFBlock;
@@ -121,6 +124,7 @@ class TvxDXFBlock : public TvxDXFGroupEntity {
   int FViewPortOrdIndex = -1;
   int FBlockFlags = 0;
   std::vector<TvxDXFEntity*> FReferences;  // non-owning
+  std::unordered_set<TvxDXFEntity*> FReferenceSet;  // the same, for membership
 };
 
 // The BLOCK_RECORD table: owns nothing, shows the records of the blocks in BLOCKS.

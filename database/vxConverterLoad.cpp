@@ -5,8 +5,10 @@
 #include "database/vxNames.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
+#include <typeinfo>
 #include <unordered_map>
 
 namespace vx {
@@ -18,8 +20,20 @@ constexpr int cnstMaxTreeDepth = 512;
 
 // Containers that show children owned elsewhere: the records table (BLOCKS) and a layout (its
 // block). Tree passes do not descend into them.
+// Asked for every entity and vertex of the drawing: the answer depends only on the class, and a
+// failed dynamic_cast compares type names up the class tree, so answers are kept per class.
 bool IsView(const TvxDXFEntity* e) {
-  return dynamic_cast<const TvxDXFBlockRecords*>(e) || dynamic_cast<const TvxDXFLayout*>(e);
+  struct Row {
+    const std::type_info* Type = nullptr;
+    bool View = false;
+  };
+  constexpr size_t kRows = 64;
+  thread_local std::array<Row, kRows> rows;
+  const std::type_info* type = &typeid(*e);
+  Row& row = rows[(reinterpret_cast<uintptr_t>(type) >> 4) % kRows];
+  if (row.Type != type)
+    row = {type, dynamic_cast<const TvxDXFBlockRecords*>(e) || dynamic_cast<const TvxDXFLayout*>(e)};
+  return row.View;
 }
 
 // Clears a callback on every exit, exceptions included.

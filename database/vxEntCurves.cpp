@@ -47,8 +47,17 @@ void TvxCADBasePolyline::SetIsPLinegen(bool v) {
 }
 
 void TvxCADBasePolyline::UpdateBox() {
-  FBox = BadBox;
-  for (const TFPoint& p : FPolyPoints) ExpandBox(FBox, p);
+  // ExpandBox point by point, kept in registers: every curve runs this over all its points.
+  TFRect b = BadBox;
+  for (const TFPoint& p : FPolyPoints) {
+    b.Left = std::min(b.Left, p.X);
+    b.Right = std::max(b.Right, p.X);
+    b.Bottom = std::min(b.Bottom, p.Y);
+    b.Top = std::max(b.Top, p.Y);
+    b.Z1 = std::min(b.Z1, p.Z);
+    b.Z2 = std::max(b.Z2, p.Z);
+  }
+  FBox = b;
 }
 
 void TvxCADBasePolyline::BuildPoints() { FPolyPoints.Clear(); }

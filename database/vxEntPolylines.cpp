@@ -343,34 +343,49 @@ TFPoint TvxDXFPolyline::ToWorld(const TFPoint& p) const {
   return HasExtrusion() ? TransformPoint(p, ExtrusionMat()) : p;
 }
 
+// The segments are only filled for a polyline with a width (the only one that draws an
+// outline): copying every bulge arc into a segment of its own would double the cost of the
+// common thin polyline.
 void TvxDXFPolyline::BuildVertexPoints(TvxDXFConverter* conv,
-                                       std::vector<TvxWidthSegment>& segs) {
+                                       std::vector<TvxWidthSegment>& segments) {
+  std::vector<TvxWidthSegment>* segs = HasWidth(true) ? &segments : nullptr;
   TvxGeneratorShapeEdge gen;
   int parts = std::clamp(PartsInCircle(conv), 3, 255);
+  const int count = Count();
   int64_t arcs = 0;
-  for (const TvxDXFVertex* v : FEntities)
-    if (IsDrawnVertex(v) && IsArcBulge(v->GetBulge())) ++arcs;
-  if (arcs > 0 && arcs * (parts + 1) + Count() > PolylinePointBudget)
+  int firstDrawn = -1;
+  for (int i = 0; i < count; ++i) {
+    const TvxDXFVertex* v = FEntities[static_cast<size_t>(i)];
+    if (!IsDrawnVertex(v)) continue;
+    if (firstDrawn < 0) firstDrawn = i;
+    if (IsArcBulge(v->GetBulge())) ++arcs;
+  }
+  if (arcs > 0 && arcs * (parts + 1) + count > PolylinePointBudget)
     parts = static_cast<int>(std::max<int64_t>(3, PolylinePointBudget / arcs - 1));
   gen.SetNumberCirclePart(parts);
+  const int arcPoints = static_cast<int>(gen.NumberCirclePart()) + 1;
+  // One allocation for the whole list: every arc adds at most its N + 1 points, every other
+  // vertex one point.
+  FPolyPoints.Reserve(static_cast<int>(std::min<int64_t>(
+      arcs * (arcPoints - 1) + count, PolylinePointBudget + int64_t{count} * 2)));
+  FPointsCounts.Reserve(count);
+  if (segs) segs->reserve(static_cast<size_t>(count));
   const bool loop = GetClosed() || IsMeshNClosed();
   const bool import = conv && conv->ImportMode() == imImport;
   const bool extruded = HasExtrusion();
   const TFMatrix toWorld = extruded ? ExtrusionMat() : cnstIdentityMat;
 
-  int firstDrawn = -1;
-  for (int i = 0; i < Count(); ++i)
-    if (IsDrawnVertex(FEntities[static_cast<size_t>(i)])) {
-      firstDrawn = i;
-      break;
-    }
-
   auto addPoint = [&](const TFPoint& p) {
     FPolyPoints.Append(extruded ? TransformPoint(p, toWorld) : p);
   };
-  TFPointList arcPoints;
+  // Arcs go straight into the point list unless their points are wanted in object
+  // coordinates as well (extrusion, width outline).
+  const bool direct = !extruded && !segs;
+  TFPointList arcList;
+  if (!direct) arcList.Reserve(arcPoints);
+  gen.SetBaseList(direct ? &FPolyPoints : &arcList);
   int next = -1;  // the next drawn vertex after i
-  for (int i = 0; i < Count(); ++i) {
+  for (int i = 0; i < count; ++i) {
     const TvxDXFVertex* v = FEntities[static_cast<size_t>(i)];
     if (v->IsSplineFrame()) {
       FPointsCounts.Append(-1);
@@ -384,7 +399,7 @@ void TvxDXFPolyline::BuildVertexPoints(TvxDXFConverter* conv,
     }
     if (next <= i) {
       next = -1;
-      for (int j = i + 1; j < Count(); ++j)
+      for (int j = i + 1; j < count; ++j)
         if (IsDrawnVertex(FEntities[static_cast<size_t>(j)])) {
           next = j;
           break;
@@ -403,29 +418,46 @@ void TvxDXFPolyline::BuildVertexPoints(TvxDXFConverter* conv,
       FPointsCounts.Append(1);
       continue;
     }
-    TvxWidthSegment seg;
-    seg.StartWidth = v->GetStartWidth();
-    seg.EndWidth = v->GetEndWidth();
     const double b = v->GetBulge();
     TvxArcR arc;
     bool isArc = false;
     if (IsArcBulge(b)) {
-      arcPoints.Clear();
-      gen.SetBaseList(&arcPoints);
-      isArc = gen.CreateBulgesArc(p, q, b, &arc);
+      if (direct) {
+        const int before = FPolyPoints.Count();
+        isArc = gen.CreateBulgesArc(p, q, b, &arc);
+        if (isArc) {
+          FPointsCounts.Append(FPolyPoints.Count() - before);
+        } else {
+          // the straight fallback adds P and Q; only P belongs to this vertex
+          FPolyPoints.Vector().resize(static_cast<size_t>(before));
+        }
+      } else {
+        arcList.Clear();
+        isArc = gen.CreateBulgesArc(p, q, b, &arc);
+        if (isArc) {
+          for (const TFPoint& a : arcList) addPoint(a);
+          FPointsCounts.Append(arcList.Count());
+        }
+      }
     }
-    if (isArc) {
-      for (const TFPoint& a : arcPoints) addPoint(a);
-      FPointsCounts.Append(arcPoints.Count());
-      seg.Points = arcPoints.Vector();
-      seg.IsArc = true;
-      seg.CounterClockwise = b > 0;
-      seg.Centre = arc.Center;
-      seg.Radius = arc.Radius;
-    } else {
+    if (!isArc) {
       addPoint(p);
       FPointsCounts.Append(1);
-      seg.Points = {p, q};
+    }
+    if (segs) {
+      TvxWidthSegment seg;
+      seg.StartWidth = v->GetStartWidth();
+      seg.EndWidth = v->GetEndWidth();
+      if (isArc) {
+        seg.Points = arcList.Vector();
+        seg.IsArc = true;
+        seg.CounterClockwise = b > 0;
+        seg.Centre = arc.Center;
+        seg.Radius = arc.Radius;
+      } else {
+        seg.Points = {p, q};
+      }
+      segs->push_back(std::move(seg));
     }
     if (import && conv) {
       TvxDXFPenLine* part = nullptr;
@@ -446,7 +478,6 @@ void TvxDXFPolyline::BuildVertexPoints(TvxDXFConverter* conv,
       FPolyLineEntities.emplace_back(part);
       part->LoadData(conv);
     }
-    segs.push_back(std::move(seg));
   }
 }
 

@@ -161,6 +161,9 @@ void TvxDXFStyle::AssignEntity(const TvxDXFEntity* source) {
     WidthFactor = src->WidthFactor;
     ObliqueAngle = src->ObliqueAngle;
     LastHeightUsed = src->LastHeightUsed;
+    FontName = src->FontName;
+    FontStyle = src->FontStyle;
+    TextGenFlags = src->TextGenFlags;
   }
 }
 

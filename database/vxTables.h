@@ -146,16 +146,34 @@ class TvxDXFLineType : public TvxDXFPenTableItem {
   TvxLines FLines;
 };
 
-// Text style (the text module fills in the font handling).
+// Font style bits of a text style's TrueType face (FFontStyle).
+constexpr uint8_t cnstFontBold = 1;
+constexpr uint8_t cnstFontItalic = 2;
+constexpr uint8_t cnstFontUnderline = 4;
+constexpr uint8_t cnstFontStrikeOut = 8;
+
+// Text generation flags of styles and texts.
+constexpr uint8_t cnstTextBackward = 2;
+constexpr uint8_t cnstTextUpsideDown = 4;
+
+// Text style: the font files (primary and big font) or the TrueType face, and the defaults a
+// text of this style takes. The SHX style record of the font engine is made on first use by the
+// text layout and is not kept here yet.
 class TvxDXFStyle : public TvxDXFPenTableItem {
   VX_ENTITY_CLASS(TvxDXFStyle)
  public:
-  std::string PrimaryFont;
-  std::string BigFont;
-  double FixedHeight = 0;
+  std::string PrimaryFont;    // font file name ("txt", "romans.shx", "arial.ttf")
+  std::string BigFont;        // big-font file name; a style with one always draws with SHX fonts
+  std::string FontName;       // TrueType face name when the style uses one
+  uint8_t FontStyle = 0;      // cnstFontBold | cnstFontItalic | ...
+  double FixedHeight = 0;     // 0: not fixed
   double WidthFactor = 1;
-  double ObliqueAngle = 0;
+  double ObliqueAngle = 0;    // degrees
   double LastHeightUsed = 0.2;
+  uint8_t TextGenFlags = 0;   // cnstTextBackward | cnstTextUpsideDown
+
+  bool Backward() const { return (TextGenFlags & cnstTextBackward) != 0; }
+  bool UpsideDown() const { return (TextGenFlags & cnstTextUpsideDown) != 0; }
   void AssignEntity(const TvxDXFEntity* source) override;
 };
 

@@ -2,6 +2,7 @@
 #include "readers/dxf/vxDXFImport.h"
 
 #include "database/vxXRefs.h"
+#include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFSections.h"
 
 #include <chrono>
@@ -27,17 +28,7 @@ void FinishRead(TdxfLoader& r) {
   conv->LayerByName("0");
   conv->FindOrCreateItem("STANDARD", csDimStyles, true);
 
-  r.EnsurePapers();
-  while (conv->LayoutsCount() < 2) {
-    auto* layout = new TvxDXFLayout();
-    if (conv->LayoutsCount() == 1) layout->SetName("Layout1");
-    if (conv->AddLayout(layout) < 0) {
-      layout->Free();
-      break;
-    }
-  }
-  for (int i = 0; i < 2 && i < static_cast<int>(r.Papers.size()); ++i)
-    if (TvxDXFLayout* layout = conv->Layouts(i)) layout->SetPaperSpaceBlock(r.Papers[static_cast<size_t>(i)]);
+  DXFArrangeLayouts(r);
 
   conv->ApplyLayerDictionaries();
   conv->ResolveDrawingLinks();

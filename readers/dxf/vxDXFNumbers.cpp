@@ -35,6 +35,7 @@ struct Mantissa {
   int count = 0;
   int64_t exponent = 0;  // decimal exponent of the last kept digit
   bool sticky = false;
+  uint64_t value = 0;    // the kept digits as an integer while there are at most 19
 
   void Add(uint8_t c, bool fraction) {
     if (count == 0 && c == '0') {  // leading zeros carry no precision
@@ -42,6 +43,7 @@ struct Mantissa {
       return;
     }
     if (count < kMaxMantissa) {
+      if (count < 19) value = value * 10 + (c - '0');
       digits[count++] = static_cast<char>(c);
       if (fraction) --exponent;
     } else {
@@ -53,10 +55,20 @@ struct Mantissa {
   // Correctly rounded value of digits x 10^(exponent + extra); 0 when out of the double range.
   double Value(int64_t extra) const {
     if (count == 0) return 0.0;
+    int64_t e = exponent + extra;
+    // The common case of drawing files (at most 15 or so digits, a small exponent): the digits
+    // and the power of ten are exact doubles, so one multiplication or division rounds
+    // correctly, exactly as the full conversion below would.
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (count <= 19 && value <= (uint64_t{1} << 53) && e >= -22 && e <= 22) {
+      const double w = static_cast<double>(value);
+      return e < 0 ? w / kPow10[-e] : w * kPow10[e];
+    }
     char buf[kMaxMantissa + 32];
     int n = 0;
     for (int i = 0; i < count; ++i) buf[n++] = digits[i];
-    int64_t e = exponent + extra;
     if (sticky) {
       buf[n++] = '1';
       --e;
@@ -73,7 +85,7 @@ struct Mantissa {
 
 }  // namespace
 
-int32_t ScanDXFInt(const uint8_t*& p, const uint8_t* end) {
+int32_t ScanDXFIntGeneral(const uint8_t*& p, const uint8_t* end) {
   bool negative = false;
   if (p < end && (*p == '-' || *p == '+')) {
     negative = *p == '-';
@@ -91,12 +103,10 @@ int32_t ScanDXFInt(const uint8_t*& p, const uint8_t* end) {
   return v >= kCap ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(v);
 }
 
-double ScanDXFReal(const uint8_t*& p, const uint8_t* end) {
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) {
-    negative = *p == '-';
-    ++p;
-  }
+namespace {
+
+// The general scan: any separator, skipped bytes after it, any number of digits.
+double ScanRealSlow(const uint8_t*& p, const uint8_t* end, bool negative) {
   Mantissa m;
   while (p < end && IsDigit(*p)) m.Add(*p++, false);
   if (p < end && (*p == '.' || *p == ',')) {
@@ -121,6 +131,52 @@ double ScanDXFReal(const uint8_t*& p, const uint8_t* end) {
   if (!EndOfNumber(p, end)) return 0.0;
   double v = m.Value(written);
   return negative ? -v : v;
+}
+
+}  // namespace
+
+double ScanDXFReal(const uint8_t*& p, const uint8_t* end) {
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  // Nearly every real in a file is plain digits, ".", digits and maybe an exponent: those are
+  // converted straight from the buffer. With at most kMaxMantissa digits the text holds no
+  // more than the general scan keeps, so both round the same decimal value the same way.
+  const uint8_t* const start = p;
+  const uint8_t* q = p;
+  int digits = 0;
+  while (q < end && IsDigit(*q)) ++q;
+  digits += static_cast<int>(q - start);
+  if (q < end && *q == '.') {
+    const uint8_t* f = ++q;
+    while (q < end && IsDigit(*q)) ++q;
+    digits += static_cast<int>(q - f);
+  }
+  bool plain = digits > 0 && digits <= kMaxMantissa;
+  if (plain && q < end && (*q == 'E' || *q == 'e')) {
+    const uint8_t* e = q + 1;
+    if (e < end && (*e == '-' || *e == '+')) ++e;
+    const uint8_t* ed = e;
+    while (e < end && IsDigit(*e)) ++e;
+    // from_chars needs exponent digits; "1e" is left to the general scan
+    if (e == ed || e - ed > 6) plain = false;
+    q = e;
+  }
+  if (plain && (q >= end || IsLineEnd(*q) || *q == ' ')) {
+    double v = 0.0;
+    const char* b = reinterpret_cast<const char*>(start);
+    const char* e = reinterpret_cast<const char*>(q);
+    const auto res = std::from_chars(b, e, v, std::chars_format::general);
+    if (res.ec == std::errc() && res.ptr == e && std::isfinite(v)) {
+      p = q;
+      EndOfNumber(p, end);
+      return negative ? -v : v;
+    }
+  }
+  p = start;
+  return ScanRealSlow(p, end, negative);
 }
 
 uint64_t ScanDXFHex(const uint8_t*& p, const uint8_t* end) {

@@ -15,7 +15,22 @@ namespace vx {
 
 // Integer line: optional sign, decimal digits; CR/LF ends it, blanks after the digits are skipped
 // and the value stands; any other byte gives 0. Saturates to the 32-bit range.
-int32_t ScanDXFInt(const uint8_t*& p, const uint8_t* end);
+int32_t ScanDXFIntGeneral(const uint8_t*& p, const uint8_t* end);
+// The same, with the common line (up to nine digits right before the line end) read in place:
+// every pair starts with one.
+inline int32_t ScanDXFInt(const uint8_t*& p, const uint8_t* end) {
+  const uint8_t* q = p;
+  const bool negative = q < end && *q == '-';
+  if (negative) ++q;
+  int32_t v = 0;
+  const uint8_t* const first = q;
+  while (q < end && q - first < 9 && *q >= '0' && *q <= '9') v = v * 10 + (*q++ - '0');
+  if (q != first && q < end && (*q == '\r' || *q == '\n')) {
+    p = q;
+    return negative ? -v : v;
+  }
+  return ScanDXFIntGeneral(p, end);
+}
 
 // Real line: sign, digits, "." or "," fraction (bytes between the separator and the next digit,
 // E/e or line end are ignored, so "1.#QNAN0" reads 1.0), E/e exponent. Correctly rounded; a value

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <typeinfo>
 
 namespace vx {
 
@@ -56,6 +57,9 @@ void TdxfLoader::RegisterSpaceBlock(TvxDXFBlock* block) {
 }
 
 void TdxfLoader::EnsurePapers() {
+  // Every entity of the entities section asks; once both slots hold the right blocks, the
+  // answer stays the same until the list changes.
+  if (Papers.size() >= 2 && Papers[0] == FCheckedModel && Papers[1] == FCheckedPaper) return;
   auto ensure = [this](const char* name) {
     TvxDXFBlock* b = Conv->BlockByName(name);
     if (!b && Conv->BlocksSection()) b = Conv->NewNamed<TvxDXFBlock>(Conv->BlocksSection(), name);
@@ -63,28 +67,71 @@ void TdxfLoader::EnsurePapers() {
   };
   if (Papers.empty() || SpaceBlockKind(Papers[0]->GetName()) != 0) ensure("*MODEL_SPACE");
   if (Papers.size() < 2 || SpaceBlockKind(Papers[1]->GetName()) != 1) ensure("*PAPER_SPACE");
+  if (Papers.size() >= 2 && SpaceBlockKind(Papers[0]->GetName()) == 0 &&
+      SpaceBlockKind(Papers[1]->GetName()) == 1) {
+    FCheckedModel = Papers[0];
+    FCheckedPaper = Papers[1];
+  }
+}
+
+TvxDXFEntity* TdxfLoader::TNameCache::Find(const TvxDXFEntity* table, const std::string& name,
+                                            bool& found) {
+  const int count = table ? table->Count() : 0;
+  if (table != Table || count != Count) {
+    Items.clear();
+    Table = table;
+    Count = count;
+  }
+  auto it = Items.find(name);
+  found = it != Items.end();
+  return found ? it->second : nullptr;
+}
+
+TvxDXFLayer* TdxfLoader::FindLayer(const std::string& name) {
+  static const std::string kDefault = "0";
+  const std::string& key = name.empty() ? kDefault : name;
+  TvxDXFTable* t = Conv->Layers();
+  bool found = false;
+  TvxDXFEntity* cached = FLayerCache.Find(t, key, found);
+  if (found) return static_cast<TvxDXFLayer*>(cached);
+  TvxDXFLayer* layer = t && t->Count() > 0 ? t->FindItem<TvxDXFLayer>(key) : nullptr;
+  if (layer) FLayerCache.Items.emplace(key, layer);
+  return layer;
+}
+
+TvxDXFLineType* TdxfLoader::FindLType(const std::string& name) {
+  static const std::string kDefault = "BYLAYER";
+  const std::string& key = name.empty() ? kDefault : name;
+  TvxDXFTable* t = Conv->LTypes();
+  bool found = false;
+  TvxDXFEntity* cached = FLTypeCache.Find(t, key, found);
+  if (found) return static_cast<TvxDXFLineType*>(cached);
+  TvxDXFLineType* lt = t && t->Count() > 0 ? t->FindItem<TvxDXFLineType>(key) : nullptr;
+  if (lt) FLTypeCache.Items.emplace(key, lt);
+  return lt;
+}
+
+const TdxfRecordRow* TdxfLoader::FindRecord(const std::string& name) {
+  const size_t h = name.empty() ? 0
+                                : (name.size() * 31 + static_cast<uint8_t>(name.front()) * 7 +
+                                   static_cast<uint8_t>(name.back()));
+  TRecordSlot& slot = FRecordSlots[h % FRecordSlots.size()];
+  if (!slot.Used || slot.Name != name) {
+    slot.Name = name;
+    slot.Row = FindDXFRecord(name);
+    slot.Used = true;
+  }
+  return slot.Row;
 }
 
 TvxDXFEntity* TdxfLoader::Layers(const std::string& name) {
-  const std::string& key = name.empty() ? std::string("0") : name;
-  if (FLastLayer && key == FLastLayerName) return FLastLayer;
-  TvxDXFTable* t = Conv->Layers();
-  if (t && t->Count() > 0) {
-    if (auto* layer = t->FindItem<TvxDXFLayer>(key)) {
-      FLastLayer = layer;
-      FLastLayerName = key;
-      return layer;
-    }
-  }
-  return TvxLinkObject::ByName(key);
+  if (TvxDXFLayer* layer = FindLayer(name)) return layer;
+  return TvxLinkObject::ByName(name.empty() ? std::string("0") : name);
 }
 
 TvxDXFEntity* TdxfLoader::LTypes(const std::string& name) {
-  const std::string& key = name.empty() ? std::string("BYLAYER") : name;
-  TvxDXFTable* t = Conv->LTypes();
-  if (t && t->Count() > 0)
-    if (auto* lt = t->FindItem<TvxDXFLineType>(key)) return lt;
-  return TvxLinkObject::ByName(key);
+  if (TvxDXFLineType* lt = FindLType(name)) return lt;
+  return TvxLinkObject::ByName(name.empty() ? std::string("BYLAYER") : name);
 }
 
 TvxDXFBlock* TdxfLoader::BlockByName(const std::string& name) const {
@@ -241,7 +288,7 @@ bool TdxfObject::ReadChild(TdxfLoader& r, const std::string& name) {
 }
 
 TdxfObject* TdxfObject::NewChild(TdxfLoader& r, const std::string& name) {
-  const TdxfRecordRow* row = FindDXFRecord(name);
+  const TdxfRecordRow* row = r.FindRecord(name);
   if (!row) return new TdxfSkip();
   TdxfObject* child = row->Reader();
   if (row->Item) {
@@ -319,28 +366,64 @@ void TdxfEntity::ReadProperty(TdxfLoader& r) {
   }
 }
 
+namespace {
+
+// The bases of an item the entity commit writes to. dynamic_cast compares type names all the
+// way up the class tree, once per record, for an answer that only depends on the item's class:
+// so the answers are kept per class.
+struct TdxfCommitView {
+  TvxDXFObjectEntityLineType* WithLType = nullptr;
+  TvxDXFObjectEntity* Obj = nullptr;
+  TvxDXFLayer* LayerItem = nullptr;
+};
+
+TdxfCommitView CommitView(TvxDXFEntity* e) {
+  enum : uint8_t { kWithLType = 1, kObj = 2, kLayer = 4 };
+  struct Row {
+    const std::type_info* Type = nullptr;
+    uint8_t Bases = 0;
+  };
+  constexpr size_t kRows = 64;
+  thread_local std::array<Row, kRows> rows;
+  const std::type_info* type = &typeid(*e);
+  Row& row = rows[(reinterpret_cast<uintptr_t>(type) >> 4) % kRows];
+  if (row.Type != type) {
+    uint8_t bases = 0;
+    if (dynamic_cast<TvxDXFObjectEntityLineType*>(e)) bases = kWithLType | kObj;
+    else if (dynamic_cast<TvxDXFObjectEntity*>(e)) bases = kObj;
+    else if (dynamic_cast<TvxDXFLayer*>(e)) bases = kLayer;
+    row = {type, bases};
+  }
+  // The classes derive from TvxDXFEntity without virtual bases, so the checked downcasts
+  // are exact.
+  TdxfCommitView v;
+  if (row.Bases & kWithLType) v.WithLType = static_cast<TvxDXFObjectEntityLineType*>(e);
+  if (row.Bases & kObj) v.Obj = static_cast<TvxDXFObjectEntity*>(e);
+  if (row.Bases & kLayer) v.LayerItem = static_cast<TvxDXFLayer*>(e);
+  return v;
+}
+
+}  // namespace
+
 void TdxfEntity::Commit(TdxfLoader& r) {
   TdxfObject::Commit(r);
   FComplex = FComplex && FEnt;
   if (!FEnt) return;
-  // One cast for the common case: entities have a line type of their own.
-  auto* withLType = dynamic_cast<TvxDXFObjectEntityLineType*>(FEnt);
-  TvxDXFObjectEntity* obj = withLType ? withLType : dynamic_cast<TvxDXFObjectEntity*>(FEnt);
-  auto* layerItem = obj ? nullptr : dynamic_cast<TvxDXFLayer*>(FEnt);
-  if (obj) {
-    TvxDXFEntity* layer = r.Layers(FTexts[8]);
-    if (auto* link = dynamic_cast<TvxLinkObject*>(layer)) obj->SetLayerLink(link);
-    else obj->SetLayer(static_cast<TvxDXFLayer*>(layer));
+  const TdxfCommitView view = CommitView(FEnt);
+  if (view.Obj) {
+    if (TvxDXFLayer* layer = r.FindLayer(FTexts[8])) view.Obj->SetLayer(layer);
+    else view.Obj->SetLayerLink(TvxLinkObject::ByName(FTexts[8].empty() ? std::string("0") : FTexts[8]));
   }
-  if (withLType || layerItem) {
-    TvxDXFEntity* lt = r.LTypes(FTexts[6]);
-    auto* link = dynamic_cast<TvxLinkObject*>(lt);
-    if (withLType) {
-      if (link) withLType->SetLineTypeLink(link);
-      else withLType->SetLineType(static_cast<TvxDXFLineType*>(lt));
+  if (view.WithLType || view.LayerItem) {
+    TvxDXFLineType* lt = r.FindLType(FTexts[6]);
+    TvxLinkObject* link =
+        lt ? nullptr : TvxLinkObject::ByName(FTexts[6].empty() ? std::string("BYLAYER") : FTexts[6]);
+    if (view.WithLType) {
+      if (link) view.WithLType->SetLineTypeLink(link);
+      else view.WithLType->SetLineType(lt);
     } else {
-      if (link) layerItem->SetLineTypeLink(link);
-      else layerItem->SetLineType(static_cast<TvxDXFLineType*>(lt));
+      if (link) view.LayerItem->SetLineTypeLink(link);
+      else view.LayerItem->SetLineType(lt);
     }
   }
   FEnt->SetLineTypeScale(FFloats[8]);

@@ -81,6 +81,10 @@ class TdxfLoader {
   // Lookups: the item, or a new placeholder the caller's slot takes over.
   TvxDXFEntity* Layers(const std::string& name);
   TvxDXFEntity* LTypes(const std::string& name);
+  // The items alone; nil when the table has none of that name. An empty name stands for "0"
+  // and "BYLAYER".
+  TvxDXFLayer* FindLayer(const std::string& name);
+  TvxDXFLineType* FindLType(const std::string& name);
   TvxDXFBlock* BlockByName(const std::string& name) const;
   TvxDXFBlockRecord* HBlockRecords(uint64_t handle) const;
   void RegisterBlockRecord(TvxDXFBlockRecord* rec);
@@ -89,6 +93,9 @@ class TdxfLoader {
   // placed, so that a refused item leaves no entry behind.
   void RegisterExtensionDictionary(TvxDXFEntity* e, uint64_t dictHandle);
   size_t ExtensionDictionaryCount() const { return FExtDictionaries; }
+
+  // FindDXFRecord, remembered for the names met: a file repeats a few record names many times.
+  const TdxfRecordRow* FindRecord(const std::string& name);
 
   // Called after each record: progress, the OnRead event, stop requests.
   void RecordRead();
@@ -105,11 +112,28 @@ class TdxfLoader {
   uint64_t DroppedRecords = 0;
 
  private:
+  // Items found by their exact name, valid while the table is the same and keeps its size
+  // (every entity names its layer and line type, and a drawing has few of them).
+  struct TNameCache {
+    const TvxDXFEntity* Table = nullptr;
+    int Count = -1;
+    std::unordered_map<std::string, TvxDXFEntity*> Items;
+    // The cached item for name, or nil (then found is false) after making the cache fit table.
+    TvxDXFEntity* Find(const TvxDXFEntity* table, const std::string& name, bool& found);
+  };
+
   std::unordered_map<uint64_t, TvxDXFBlockRecord*> FBlockRecordsByHandle;
   size_t FExtDictionaries = 0;
-  // The last layer found by name: most entities repeat it.
-  std::string FLastLayerName;
-  TvxDXFLayer* FLastLayer = nullptr;
+  TNameCache FLayerCache, FLTypeCache;
+  struct TRecordSlot {
+    std::string Name;
+    const TdxfRecordRow* Row = nullptr;
+    bool Used = false;
+  };
+  std::array<TRecordSlot, 16> FRecordSlots;
+  // Papers[0] and Papers[1] as last found to be the model and the first paper space.
+  const TvxDXFBlock* FCheckedModel = nullptr;
+  const TvxDXFBlock* FCheckedPaper = nullptr;
   uint64_t FRecords = 0;
 };
 

@@ -72,29 +72,18 @@ bool TdxfInsert::AddChild(TdxfLoader& r, TdxfObject* child) {
 // ---- TdxfAttdef -----------------------------------------------------------------------------
 
 void TdxfAttdef::ReadProperty(TdxfLoader& r) {
-  const int code = r.Tok.Code();
-  if (code == 11 || code == 21 || code == 31) FHasAlignPoint = true;
   // Newer files write 280 twice (a version, then the lock flag): the last one counts.
-  if (code == 280) FLockPosition = r.Tok.IntValue() != 0;
-  TdxfEntity::ReadProperty(r);
+  if (r.Tok.Code() == 280 && !FEmbedded) FLockPosition = r.Tok.IntValue() != 0;
+  TdxfText::ReadProperty(r);
 }
 
 void TdxfAttdef::Commit(TdxfLoader& r) {
   // The vertical alignment of attributes is 74 (73 is the field length).
   FInts[13] = FInts[14];
-  TdxfEntity::Commit(r);
+  TdxfText::Commit(r);
   FComplex = false;
   auto* a = dynamic_cast<TvxDXFAttdef*>(FEnt);
   if (!a) return;
-  a->SetPoint(IsFinite(FPoints[0]) ? FPoints[0] : TFPoint{});
-  // The alignment point counts when the text is not left-aligned on its base line.
-  const bool aligned = FInts[12] != 0 || FInts[13] != 0;
-  a->SetUsesPoint1(aligned && FHasAlignPoint && IsFinite(FPoints[1]));
-  if (a->UsesPoint1()) a->SetPoint1(FPoints[1]);
-  a->SetHeight(std::isfinite(FFloats[0]) ? FFloats[0] : 0);
-  a->SetWidthFactor(std::isfinite(FFloats[1]) ? FFloats[1] : 1);
-  a->SetRotation(std::isfinite(FFloats[10]) ? FFloats[10] : 0);
-  a->SetText(FTexts[1]);
   a->SetValue(FTexts[1]);
   a->SetTag(DXFTrim(FTexts[2]));
   a->SetFlags(FInts[10]);

@@ -4,10 +4,12 @@
 //    becomes a rectangular array (TvxCADMInsert). Its attributes ("ATTRIB") follow as children
 //    when 66 is 1 and end at "SEQEND"; the run also ends at the first record that is not an
 //    attribute (a file without "SEQEND"), which the parent then reads as its own.
-//  - TdxfAttdef ("ATTDEF", "ATTRIB"): tag, value, flags and the text fields the database keeps.
+//  - TdxfAttdef ("ATTDEF", "ATTRIB"): a text record (TdxfText) with tag, value, flags and the
+//    lock-position flag; its vertical alignment is code 74.
 #pragma once
 
 #include "readers/dxf/vxDXFRecords.h"
+#include "readers/dxf/vxDXFRecordsText.h"
 
 namespace vx {
 
@@ -20,14 +22,12 @@ class TdxfInsert : public TdxfEntity {
   bool AddChild(TdxfLoader& r, TdxfObject* child) override;
 };
 
-class TdxfAttdef : public TdxfEntity {
+class TdxfAttdef : public TdxfText {
  public:
-  TdxfAttdef() { FFloats[1] = 1.0; }  // 41: width factor
   void ReadProperty(TdxfLoader& r) override;
   void Commit(TdxfLoader& r) override;
 
  private:
-  bool FHasAlignPoint = false;
   bool FLockPosition = false;  // 280
 };
 

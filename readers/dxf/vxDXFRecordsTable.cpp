@@ -7,8 +7,10 @@
 #include "database/vxEntSplines.h"
 #include "database/vxInserts.h"
 #include "database/vxNames.h"
+#include "database/vxViewports.h"
 #include "readers/dxf/vxDXFRecordsEntities.h"
 #include "readers/dxf/vxDXFRecordsInserts.h"
+#include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFRecordsTables.h"
 #include "readers/dxf/vxDXFSections.h"
 
@@ -45,10 +47,10 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"SPLINE", Rd<TdxfSpline>, It<TvxDXFSpline>},
       {"HATCH", Drop, None},
       {"INSERT", Rd<TdxfInsert>, It<TvxDXFInsert>},
-      {"TEXT", Drop, None},
-      {"MTEXT", Drop, None},
+      {"TEXT", Rd<TdxfText>, It<TvxDXFText>},
+      {"MTEXT", Rd<TdxfMText>, It<TvxDXFMText>},
       {"ATTDEF", Rd<TdxfAttdef>, It<TvxDXFAttdef>},
-      {"VIEWPORT", Drop, None},
+      {"VIEWPORT", Rd<TdxfViewport>, It<TvxDXFViewport>},
       {"TABLE", Rd<TdxfTable>, It<TvxDXFTable>},
       {"BLOCK", Rd<TdxfBlock>, It<TvxDXFBlock>},
       {"VPORT", Rd<TdxfVport>, It<TvxDXFVport>},
@@ -57,7 +59,7 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"ATTRIB", Rd<TdxfAttdef>, It<TvxDXFAttrib>},
       // A section record met inside another section: a missing "ENDSEC"; dropped.
       {"SECTION", Drop, None},
-      {"LAYOUT", Drop, None},
+      {"LAYOUT", Rd<TdxfLayout>, It<TvxDXFLayout>},
       {"ENDSEC", Rd<TdxfEndSeq>, None},
       {"ENDTAB", Rd<TdxfEndTab>, None},
       {"ENDBLK", Rd<TdxfEndBlock>, None},
@@ -78,7 +80,7 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"ACAD_PROXY_ENTITY", Drop, None},
       {"TOLERANCE", Drop, None},
       {"TRACE", Rd<TdxfSolid>, It<TvxDXFTrace>},
-      {"SHAPE", Drop, None},
+      {"SHAPE", Rd<TdxfShape>, It<TvxDXFShape>},
       {"WIPEOUT", Drop, None},
       {"WIPEOUTVARIABLES", Drop, None},
       {"HELIX", Rd<TdxfHelix>, It<TvxCADHelix>},

@@ -134,6 +134,37 @@ TdxfStyle::TdxfStyle() {
   FFloats[2] = 2.5;
 }
 
+void TdxfStyle::ReadProperty(TdxfLoader& r) {
+  TdxfReader& t = r.Tok;
+  switch (t.Code()) {
+    case 1001: FXDataApp = DXFTrim(t.StrValue()); return;
+    case 1000:
+      if (!FHasFace && SameName(FXDataApp, "ACAD")) {
+        FFace = DXFTrim(t.StrValue());
+        FHasFace = true;
+      }
+      return;
+    case 1071:
+      if (!FHasFaceFlags && SameName(FXDataApp, "ACAD")) {
+        FFaceFlags = t.IntValue();
+        FHasFaceFlags = true;
+      }
+      return;
+    default: TdxfPenTableItem::ReadProperty(r); return;
+  }
+}
+
+void TdxfStyle::Prepare(TdxfLoader& r) {
+  TdxfPenTableItem::Prepare(r);
+  auto* style = dynamic_cast<TvxDXFStyle*>(FEnt);
+  if (!style || !FHasFace) return;
+  style->FontName = FFace;
+  uint8_t bits = 0;
+  if (FFaceFlags & (1 << 25)) bits |= cnstFontBold;
+  if (FFaceFlags & (1 << 24)) bits |= cnstFontItalic;
+  style->FontStyle = bits;
+}
+
 void TdxfStyle::Commit(TdxfLoader& r) {
   TdxfPenTableItem::Commit(r);
   auto* style = dynamic_cast<TvxDXFStyle*>(FEnt);
@@ -142,6 +173,7 @@ void TdxfStyle::Commit(TdxfLoader& r) {
   style->WidthFactor = FFloats[1];
   style->LastHeightUsed = FFloats[2];
   style->ObliqueAngle = FFloats[10];
+  style->TextGenFlags = static_cast<uint8_t>(FInts[11] & (cnstTextBackward | cnstTextUpsideDown));
   style->PrimaryFont = DXFTrim(FTexts[3]);
   if (style->PrimaryFont.empty()) style->PrimaryFont = "simplex.shx";
   style->BigFont = DXFTrim(FTexts[4]);

@@ -49,10 +49,20 @@ class TdxfLType : public TdxfPenTableItem {
   std::vector<uint64_t> FStyleHandles;
 };
 
+// "STYLE": the font files, defaults and generation flags; an "ACAD" extended-data block names
+// the TrueType face (1000) and its bold and italic bits (1071, bits 25 and 24).
 class TdxfStyle : public TdxfPenTableItem {
  public:
   TdxfStyle();
+  void ReadProperty(TdxfLoader& r) override;
+  void Prepare(TdxfLoader& r) override;
   void Commit(TdxfLoader& r) override;
+
+ private:
+  std::string FXDataApp;  // the application of the extended data being read (1001)
+  std::string FFace;      // "ACAD" 1000
+  int FFaceFlags = 0;     // "ACAD" 1071
+  bool FHasFace = false, FHasFaceFlags = false;
 };
 
 class TdxfDimStyle : public TdxfPenTableItem {

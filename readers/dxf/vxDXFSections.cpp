@@ -3,6 +3,7 @@
 
 #include "database/vxNames.h"
 #include "readers/dxf/vxCodePage.h"
+#include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFRecordsTables.h"
 
 namespace vx {
@@ -80,7 +81,7 @@ void TdxfMain::ReadSection(TdxfLoader& r, const std::string& name) {
   } else if (n == "CLASSES") {
     section = std::make_unique<TdxfClasses>();
   } else if (n == "OBJECTS") {
-    section = std::make_unique<TdxfObjects>();
+    section = std::make_unique<TdxfObjectsSection>();
   } else {
     // The thumbnail image and every section this reader does not know: skipped to "ENDSEC".
     section = std::make_unique<TdxfCustomSection>();

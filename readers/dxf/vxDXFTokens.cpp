@@ -3,6 +3,7 @@
 #include "readers/dxf/vxCodePage.h"
 #include "readers/dxf/vxDXFNumbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cinttypes>
@@ -117,14 +118,29 @@ std::string DXFIllegalCodeMessage(int code, uint64_t offset) {
 
 // --- TdxfSource ---
 
-void TdxfSource::Assign(const void* data, size_t size) {
-  FBytes.resize(size + 4);
-  if (size) std::memcpy(FBytes.data(), data, size);
+void TdxfSource::Reserve(size_t size) {
+  if (size + 4 <= FCapacity && FBytes) return;
+  std::unique_ptr<uint8_t[]> bytes(new uint8_t[size + 4]);
+  if (FSize) std::memcpy(bytes.get(), FBytes.get(), FSize);
+  FBytes = std::move(bytes);
+  FCapacity = size + 4;
+}
+
+void TdxfSource::SetSize(size_t size) {
+  Reserve(size);
   FSize = size;
-  FBytes[size] = '\r';
-  FBytes[size + 1] = '\n';
-  FBytes[size + 2] = 0;
-  FBytes[size + 3] = 0;
+  uint8_t* end = FBytes.get() + size;
+  end[0] = '\r';
+  end[1] = '\n';
+  end[2] = 0;
+  end[3] = 0;
+}
+
+void TdxfSource::Assign(const void* data, size_t size) {
+  FSize = 0;
+  Reserve(size);
+  if (size) std::memcpy(FBytes.get(), data, size);
+  SetSize(size);
 }
 
 TdxfSource TdxfSource::FromBytes(const void* data, size_t size) {
@@ -134,22 +150,33 @@ TdxfSource TdxfSource::FromBytes(const void* data, size_t size) {
 }
 
 TdxfSource TdxfSource::FromStream(std::istream& stream) {
-  std::vector<uint8_t> bytes;
+  TdxfSource s;
+  size_t size = 0;
   const auto start = stream.tellg();
   if (start != std::istream::pos_type(-1) && stream.seekg(0, std::ios::end)) {
     const auto end = stream.tellg();
-    if (end != std::istream::pos_type(-1) && end > start)
-      bytes.reserve(static_cast<size_t>(end - start) + 4);
     stream.seekg(start);
+    if (end != std::istream::pos_type(-1) && end > start) {
+      // The whole rest in one read, into its final place.
+      const auto expected = static_cast<size_t>(end - start);
+      s.Reserve(expected);
+      stream.read(reinterpret_cast<char*>(s.FBytes.get()), static_cast<std::streamsize>(expected));
+      size = static_cast<size_t>(stream.gcount());
+    }
   }
   stream.clear();
+  // Whatever the stream still holds (all of it when it could not tell its size).
   char chunk[1 << 16];
-  while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0)
-    bytes.insert(bytes.end(), chunk, chunk + stream.gcount());
-  TdxfSource s;
-  s.FSize = bytes.size();
-  bytes.insert(bytes.end(), {'\r', '\n', 0, 0});
-  s.FBytes = std::move(bytes);
+  while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0) {
+    const auto n = static_cast<size_t>(stream.gcount());
+    if (size + n + 4 > s.FCapacity) {
+      s.FSize = size;
+      s.Reserve(std::max(size + n, 2 * size));
+    }
+    std::memcpy(s.FBytes.get() + size, chunk, n);
+    size += n;
+  }
+  s.SetSize(size);
   return s;
 }
 
@@ -251,13 +278,34 @@ const std::string& TdxfReader::Value() {
   return FValue;
 }
 
+namespace {
+
+bool IsAsciiText(const std::string& s) {
+  for (char c : s)
+    if (static_cast<uint8_t>(c) >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
 std::string TdxfReader::StrValue() {
   const std::string& raw = Value();
+  // Nearly every value is plain ASCII, which reads the same in UTF-8 and in every code page
+  // built on ASCII: no decoder needs to run.
+  if (IsAsciiText(raw)) {
+    if (FUnicodeText) return raw;
+    const int cp = FCodePage == cpDefault ? DefaultCodePage() : FCodePage;
+    if (cp != cpUTF16LE && cp != 1201) return raw;
+  }
   if (FUnicodeText) return ValidUTF8(raw);
   return CodePageToUTF8(raw, FCodePage);
 }
 
-std::string TdxfReader::UValue() { return ExpandDXFEscapes(StrValue()); }
+std::string TdxfReader::UValue() {
+  std::string s = StrValue();
+  if (s.find('\\') == std::string::npos) return s;
+  return ExpandDXFEscapes(s);
+}
 
 bool TdxfReader::Eof() const {
   if (FPos >= FLimit || StopRequested()) return true;

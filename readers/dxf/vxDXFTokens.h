@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -63,18 +64,34 @@ std::string DXFIllegalCodeMessage(int code, uint64_t offset);
 class TdxfSource {
  public:
   TdxfSource() { Assign(nullptr, 0); }
-  // Copies every byte from the stream's current position to its end.
+  TdxfSource(const TdxfSource& other) { Assign(other.Data(), other.Size()); }
+  TdxfSource(TdxfSource&&) noexcept = default;
+  TdxfSource& operator=(const TdxfSource& other) {
+    if (this != &other) Assign(other.Data(), other.Size());
+    return *this;
+  }
+  TdxfSource& operator=(TdxfSource&&) noexcept = default;
+
+  // Copies every byte from the stream's current position to its end, straight into the buffer
+  // when the stream can tell its size.
   static TdxfSource FromStream(std::istream& stream);
   static TdxfSource FromBytes(const void* data, size_t size);
 
-  const uint8_t* Data() const { return FBytes.data(); }
+  const uint8_t* Data() const { return FBytes.get(); }
   size_t Size() const { return FSize; }
-  const uint8_t* Limit() const { return FBytes.data() + FSize; }
+  const uint8_t* Limit() const { return FBytes.get() + FSize; }
 
  private:
   void Assign(const void* data, size_t size);
+  // Room for at least size bytes and the four behind them, keeping the first FSize bytes.
+  // New bytes are left uninitialised: the file overwrites them at once, and clearing a buffer
+  // of the file's size first would cost as much as the copy.
+  void Reserve(size_t size);
+  // Size() := size, and the four bytes behind the data.
+  void SetSize(size_t size);
 
-  std::vector<uint8_t> FBytes;
+  std::unique_ptr<uint8_t[]> FBytes;
+  size_t FCapacity = 0;  // bytes in FBytes
   size_t FSize = 0;
 };
 

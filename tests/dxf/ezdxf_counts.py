@@ -16,6 +16,7 @@ KINDS = {
     "3DFACE": "3dFace", "CIRCLE": "Circle", "ARC": "Arc", "ELLIPSE": "Ellipse",
     "POLYLINE": "Polyline", "LWPOLYLINE": "LWPolyline", "SPLINE": "Spline", "HELIX": "Helix",
     "RAY": "Ray", "XLINE": "Xline", "INSERT": "Insert", "ATTDEF": "Attdef",
+    "TEXT": "Text", "MTEXT": "MText", "SHAPE": "Shape",
 }
 
 for path in sys.argv[1:]:

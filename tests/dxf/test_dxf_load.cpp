@@ -265,7 +265,8 @@ TEST(DxfLoadCorpus, ModelSpaceCountsMatchAnIndependentReader) {
       {"Line", ceLine}, {"Point", cePoint}, {"Solid", ceSolid}, {"Trace", ceTrace}, {"3dFace", ce3dFace},
       {"Circle", ceCircle}, {"Arc", ceArc}, {"Ellipse", ceEllipse}, {"Polyline", cePolyline},
       {"LWPolyline", ceLWPolyline}, {"Spline", ceSpline}, {"Helix", ceHelix}, {"Ray", ceRay},
-      {"Xline", ceXline}, {"Insert", ceInsert}, {"Attdef", ceAttdef}};
+      {"Xline", ceXline}, {"Insert", ceInsert}, {"Attdef", ceAttdef},
+      {"Text", ceText}, {"MText", ceMText}, {"Shape", ceShape}};
   std::istringstream lines(out);
   std::string line;
   int compared = 0;

@@ -27,8 +27,8 @@ TEST(DxfRecords, TableHasEveryRowSortedAndFindsNamesCaseInsensitively) {
     EXPECT_NE(FindDXFRecord(name), nullptr) << name;
   for (const char* name : {"LINE ", " LINE", "CLASS", "LINES"}) EXPECT_EQ(FindDXFRecord(name), nullptr) << name;
   // Records whose class the drawing does not hold yet are read and dropped.
-  EXPECT_EQ(FindDXFRecord("TEXT")->Item, nullptr);
-  EXPECT_NE(FindDXFRecord("TEXT")->Reader, nullptr);
+  EXPECT_EQ(FindDXFRecord("OLE2FRAME")->Item, nullptr);
+  EXPECT_NE(FindDXFRecord("OLE2FRAME")->Reader, nullptr);
 }
 
 TEST(DxfRecords, LineColourWeightAndVisibility) {
@@ -149,10 +149,10 @@ TEST(DxfRecords, RaysSolidsFacesAndPoints) {
 }
 
 TEST(DxfRecords, ChildRecordsStayOutOfTheDrawing) {
-  // Attributes go to their insert, not to the layout; a dropped record (TEXT) leaves nothing.
+  // Attributes go to their insert, not to the layout; a dropped record (OLE2FRAME) leaves nothing.
   Drawing d;
   d.Load(Entities({{0, "INSERT"}, {66, "1"}, {2, "B"}, {0, "ATTRIB"}, {1, "x"}, {0, "SEQEND"},
-                   {0, "TEXT"}, {1, "t"}, {0, "CIRCLE"}, {40, "2"}}));
+                   {0, "OLE2FRAME"}, {1, "t"}, {0, "CIRCLE"}, {40, "2"}}));
   ASSERT_EQ(d.Count(), 2);
   EXPECT_EQ(d.Ent(0)->EntType(), ceInsert);
   EXPECT_EQ(d.Ent(0)->Count(), 1);
