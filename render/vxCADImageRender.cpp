@@ -10,6 +10,9 @@
 #include <charconv>
 #include <cmath>
 #include <cctype>
+#include <fstream>
+#include <sstream>
+#include <string_view>
 #include <memory>
 #include <ostream>
 
@@ -25,6 +28,26 @@ const char* const cnstVxRenderUsage =
     "  --window L,B,R,T    the drawing rectangle that fills the picture (default: the whole drawing)\n";
 
 namespace {
+
+// The start of a DXF file: the binary sentinel, or a first pair "0 SECTION" or a "999" comment.
+bool LooksLikeDXF(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[512] = {};
+  in.read(head, sizeof head - 1);
+  const std::string_view s(head, static_cast<size_t>(in.gcount()));
+  if (s.starts_with("AutoCAD Binary DXF")) return true;
+  std::istringstream lines{std::string(s)};
+  std::string code, value;
+  if (!std::getline(lines, code) || !std::getline(lines, value)) return false;
+  auto trim = [](std::string t) {
+    const auto b = t.find_first_not_of(" \t\r");
+    const auto e = t.find_last_not_of(" \t\r");
+    return b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
+  };
+  code = trim(code);
+  value = trim(value);
+  return code == "999" || (code == "0" && value == "SECTION");
+}
 
 // Numbers read with '.' as the decimal point whatever the locale.
 bool ParseDouble(std::string_view s, double& v) {
@@ -183,6 +206,9 @@ int RunVxRender(const std::vector<std::string>& args, std::ostream& out, std::os
   try {
     const std::string ext = FileExtension(o.Input);
     image.reset(NewImageForExtension(ext));
+    // Drawings saved under another extension (".dxfb" for binary DXF is common) are known by
+    // their first bytes.
+    if (!image && LooksLikeDXF(o.Input)) image.reset(NewImageForExtension("dxf"));
     if (!image) throw EvxInvalidGraphic("Extension de fichier image inconnue (." + ext + ")");
     image->LoadFromFile(o.Input);
   } catch (const std::exception& e) {

@@ -120,6 +120,15 @@ TEST_F(VxRenderTest, ReadFailuresExitWithOne) {
   EXPECT_EQ(Run({in, "-o", s.File("o.png"), "--layout", "no such layout"}), 2);
 }
 
+TEST_F(VxRenderTest, DrawingsUnderAnotherExtensionAreKnownByTheirContent) {
+  // Binary DXF is often saved as ".dxfb"; a text DXF may carry any extension.
+  Scratch s;
+  const std::string text = s.Write("line.dxfx", DxfWithLines({{0, 0, 100, 50, 1}}));
+  EXPECT_EQ(Run({text, "-o", s.File("t.png")}), 0) << err.str();
+  EXPECT_EQ(Run({s.Write("notes.dxfb", "0\nLINE\n"), "-o", s.File("n.png")}), 1);
+  EXPECT_NE(err.str().find("Extension de fichier image inconnue (.dxfb)"), std::string::npos);
+}
+
 TEST_F(VxRenderTest, WindowFillsThePicture) {
   auto image = LoadedImage(DxfWithLines({{0, 0, 100, 50, 1}, {-500, 400, 500, 400, 1}}));
   TvxRenderOptions o;
