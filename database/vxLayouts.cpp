@@ -37,6 +37,10 @@ void TvxDXFLayout::SetPaperSpaceBlock(TvxDXFEntity* block) {
     if (auto* rec = dynamic_cast<TvxDXFBlockRecord*>(block)) b = rec->Block();
   if (b == FPaperSpaceBlock) return;
   if (FPaperSpaceBlock && FPaperSpaceBlock->Layout() == this) FPaperSpaceBlock->SetLayout(nullptr);
+  // A block belongs to one layout: one that had it lets it go, so that removing either layout
+  // with its block never leaves the other pointing at a freed block.
+  if (b && b->Layout() != this)
+    if (auto* other = dynamic_cast<TvxDXFLayout*>(b->Layout())) other->FPaperSpaceBlock = nullptr;
   FPaperSpaceBlock = b;
   if (b) b->SetLayout(this);
 }

@@ -215,9 +215,12 @@ void TdxfObjectsSection::ReadChildren(TdxfLoader& r) {
   // Bind each layout to its block; a layout whose block is unknown, or taken by an earlier
   // layout, describes nothing that exists and is dropped.
   std::vector<TPending> bound;
+  r.EnsurePapers();
   for (TPending& p : FLayouts) {
     TvxDXFBlockRecord* rec = r.HBlockRecords(p.Record);
     TvxDXFBlock* block = rec ? rec->Block() : nullptr;
+    // Only a space block holds a layout's entities.
+    if (std::find(r.Papers.begin(), r.Papers.end(), block) == r.Papers.end()) block = nullptr;
     const bool taken = std::any_of(bound.begin(), bound.end(), [block](const TPending& b) {
       return b.Layout->ExistingPaperSpaceBlock() == block;
     });
@@ -230,7 +233,6 @@ void TdxfObjectsSection::ReadChildren(TdxfLoader& r) {
     p.Layout = nullptr;
   }
   FLayouts.clear();
-  r.EnsurePapers();
   TvxDXFBlock* model = r.Papers.empty() ? nullptr : r.Papers[0];
   std::stable_sort(bound.begin(), bound.end(), [model](const TPending& a, const TPending& b) {
     const bool am = a.Layout->ExistingPaperSpaceBlock() == model;

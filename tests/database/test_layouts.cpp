@@ -35,6 +35,22 @@ TEST(LayoutNames, BlockNameFollowsTheLayoutIndex) {
   TvxDXFEntity::FreeEntity(loose);
 }
 
+TEST(LayoutNames, ABlockBelongsToOneLayout) {
+  // Two layouts bound to one block: the first lets it go, so cleaning empty layouts (which frees
+  // each removed layout's block) never reaches a block freed with the other.
+  ConvPtr conv = NewConvWithTables();
+  while (conv->LayoutsCount() < 4) conv->AddLayout(new TvxDXFLayout());
+  TvxDXFLayout* a = conv->Layouts(2);
+  TvxDXFLayout* b = conv->Layouts(3);
+  TvxDXFBlock* block = a->PaperSpaceBlock();
+  b->SetPaperSpaceBlock(block);
+  EXPECT_EQ(a->ExistingPaperSpaceBlock(), nullptr);
+  EXPECT_EQ(b->ExistingPaperSpaceBlock(), block);
+  EXPECT_EQ(block->Layout(), b);
+  conv->CleaningLayouts(false);  // both are empty; ASan checks the rest
+  EXPECT_EQ(conv->LayoutsCount(), 2);
+}
+
 // ---- the view stack -------------------------------------------------------------------------
 
 TvxViewRect R(int i) { return {i, i + 1, i + 2, i + 3}; }
