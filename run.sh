@@ -21,10 +21,5 @@ file=${1:-samples/sample.dxf}
 out="$root/$build/render/$(basename "${file%.*}").png"
 mkdir -p "$build/render"
 shift $(( $# > 0 ? 1 : 0 ))
-# Qt wants a private runtime folder; give it one when the session has none.
-if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-  export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
-  mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
-fi
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bin/vxrender" "$file" -o "$out" --size 1600x1200 "$@"
 echo "wrote $out"
