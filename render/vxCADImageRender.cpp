@@ -1,6 +1,7 @@
 // The vxrender tool's work: arguments, loading, and drawing into PNG, PDF or SVG.
 #include "render/vxCADImageRender.h"
 
+#include "readers/dxf/DXF.h"
 #include "render/vxCADdxfImage.h"
 
 #include <QPageSize>
@@ -35,7 +36,7 @@ bool LooksLikeDXF(const std::string& path) {
   char head[512] = {};
   in.read(head, sizeof head - 1);
   const std::string_view s(head, static_cast<size_t>(in.gcount()));
-  if (s.starts_with("AutoCAD Binary DXF")) return true;
+  if (DetectDXFFormat(reinterpret_cast<const uint8_t*>(s.data()), s.size()).GroupCodeSize != 0) return true;
   std::istringstream lines{std::string(s)};
   std::string code, value;
   if (!std::getline(lines, code) || !std::getline(lines, value)) return false;
