@@ -7,8 +7,8 @@
 // The walk visits the drawing's tree from its root (sections, tables, blocks, entities and their
 // children) once per item, and hashes the exact bits of every box, point, outline point and point
 // count, so a difference in the last bit of one coordinate shows.
-#include "database/DXFConv.h"
-#include "database/vxEntPolylines.h"
+#include "database/core/DXFConv.h"
+#include "database/entities/vxEntPolylines.h"
 #include "readers/dxf/vxDXFImport.h"
 
 #include <cstdint>

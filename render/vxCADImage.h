@@ -6,7 +6,7 @@
 // (Draw). The per-entity drawing of the walk lives in render/vxDrawWalk*.cpp.
 #pragma once
 
-#include "database/DXFConv.h"
+#include "database/core/DXFConv.h"
 #include "render/vxGraphic.h"
 
 #include <QFont>

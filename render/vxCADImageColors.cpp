@@ -3,7 +3,7 @@
 // only touched when a value really changes).
 #include "render/vxCADImage.h"
 
-#include "database/vxInserts.h"
+#include "database/blocks/vxInserts.h"
 
 #include <cmath>
 

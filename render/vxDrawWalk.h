@@ -19,9 +19,9 @@
 //   vxDrawWalkText.cpp     texts (DrawTextEntity)
 #pragma once
 
-#include "database/DXFConv.h"
-#include "database/vxEntGeometry.h"
-#include "database/vxLines.h"
+#include "database/core/DXFConv.h"
+#include "database/entities/vxEntGeometry.h"
+#include "database/linetypes/vxLines.h"
 #include "render/vxRegion.h"
 
 #include <QBrush>

@@ -3,9 +3,9 @@
 // thickness walls, polygon and polyface meshes) and splines.
 #include "render/vxDrawWalk.h"
 
-#include "database/vxEntPolylines.h"
-#include "database/vxEntSplines.h"
-#include "database/vxEntities.h"
+#include "database/entities/vxEntPolylines.h"
+#include "database/entities/vxEntSplines.h"
+#include "database/entities/vxEntities.h"
 #include "render/vxCADImage.h"
 
 #include <cmath>

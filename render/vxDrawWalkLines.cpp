@@ -3,7 +3,7 @@
 // lines.
 #include "render/vxDrawWalk.h"
 
-#include "database/vxEntities.h"
+#include "database/entities/vxEntities.h"
 #include "render/vxCADImage.h"
 
 #include <cmath>

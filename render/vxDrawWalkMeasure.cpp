@@ -3,9 +3,9 @@
 // the pen width from the line weight (ApplyLineWeight with its colour-to-weight lines).
 #include "render/vxDrawWalk.h"
 
-#include "database/vxEntities.h"
-#include "database/vxInserts.h"
-#include "database/vxNames.h"
+#include "database/entities/vxEntities.h"
+#include "database/blocks/vxInserts.h"
+#include "database/core/vxNames.h"
 #include "render/vxCADImage.h"
 
 #include <algorithm>

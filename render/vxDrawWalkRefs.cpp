@@ -2,9 +2,9 @@
 // they push for what is drawn through them, and the paired restores after their walk.
 #include "render/vxDrawWalk.h"
 
-#include "database/vxEntCurves.h"
-#include "database/vxInserts.h"
-#include "database/vxViewports.h"
+#include "database/entities/vxEntCurves.h"
+#include "database/blocks/vxInserts.h"
+#include "database/layouts/vxViewports.h"
 #include "render/vxCADImage.h"
 #include "render/vxSelectionMatrix.h"
 

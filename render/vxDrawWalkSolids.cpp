@@ -2,7 +2,7 @@
 // prism of a solid with thickness seen from the side, and the visible edges of a 3D face.
 #include "render/vxDrawWalk.h"
 
-#include "database/vxEntities.h"
+#include "database/entities/vxEntities.h"
 #include "render/vxCADImage.h"
 
 #include <cmath>

@@ -4,7 +4,7 @@
 //   vxdump [--json] --sample   the same for a small drawing built in code
 //
 // Exit status: 0 when every file loaded, 1 when one failed, 2 on a usage error.
-#include "database/DXFConv.h"
+#include "database/core/DXFConv.h"
 #include "readers/dxf/vxCodePage.h"
 #include "readers/dxf/vxDXFImport.h"
 

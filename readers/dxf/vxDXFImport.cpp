@@ -1,7 +1,7 @@
 // The read sequence of a DXF file and the loading part of the DXF image.
 #include "readers/dxf/vxDXFImport.h"
 
-#include "database/vxXRefs.h"
+#include "database/blocks/vxXRefs.h"
 #include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFSections.h"
 

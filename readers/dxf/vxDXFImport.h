@@ -8,7 +8,7 @@
 //    from a stream, a file or a buffer, and keeps the file information (the last 999 comment).
 #pragma once
 
-#include "database/DXFConv.h"
+#include "database/core/DXFConv.h"
 #include "readers/dxf/DXF.h"
 
 #include <iosfwd>

@@ -1,7 +1,7 @@
 // The record machinery: the loader's lookups and bookkeeping, TdxfObject and TdxfEntity.
 #include "readers/dxf/vxDXFRecords.h"
 
-#include "database/vxNames.h"
+#include "database/core/vxNames.h"
 #include "readers/dxf/vxDXFNumbers.h"
 
 #include <algorithm>

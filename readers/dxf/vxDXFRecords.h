@@ -15,7 +15,7 @@
 // dictionaries, the block-record index) are made only once it was placed (AfterAdded).
 #pragma once
 
-#include "database/DXFConv.h"
+#include "database/core/DXFConv.h"
 #include "readers/dxf/vxDXFTokens.h"
 
 #include <array>

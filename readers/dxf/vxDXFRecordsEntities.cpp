@@ -1,9 +1,9 @@
 // Entity record readers: what each entity record takes from its pairs.
 #include "readers/dxf/vxDXFRecordsEntities.h"
 
-#include "database/vxEntities.h"
-#include "database/vxEntPolylines.h"
-#include "database/vxEntSplines.h"
+#include "database/entities/vxEntities.h"
+#include "database/entities/vxEntPolylines.h"
+#include "database/entities/vxEntSplines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 // drawing.
 #include "readers/dxf/vxDXFRecordsInserts.h"
 
-#include "database/vxInserts.h"
-#include "database/vxNames.h"
+#include "database/blocks/vxInserts.h"
+#include "database/core/vxNames.h"
 
 #include <cmath>
 #include <typeinfo>

@@ -1,8 +1,8 @@
 // The paper-space records: viewports, layouts and the objects section that holds the layouts.
 #include "readers/dxf/vxDXFRecordsObjects.h"
 
-#include "database/vxNames.h"
-#include "database/vxViewports.h"
+#include "database/core/vxNames.h"
+#include "database/layouts/vxViewports.h"
 
 #include <algorithm>
 #include <cmath>

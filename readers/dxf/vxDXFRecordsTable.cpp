@@ -1,13 +1,13 @@
 // The record table: every DXF record name with its reader and database class, and the table
 // names. Rows whose database class is not part of the drawing database yet have no item: the
 // record is read and dropped until its class exists (then the row names it).
-#include "database/vxAttribs.h"
-#include "database/vxEntities.h"
-#include "database/vxEntPolylines.h"
-#include "database/vxEntSplines.h"
-#include "database/vxInserts.h"
-#include "database/vxNames.h"
-#include "database/vxViewports.h"
+#include "database/blocks/vxAttribs.h"
+#include "database/entities/vxEntities.h"
+#include "database/entities/vxEntPolylines.h"
+#include "database/entities/vxEntSplines.h"
+#include "database/blocks/vxInserts.h"
+#include "database/core/vxNames.h"
+#include "database/layouts/vxViewports.h"
 #include "readers/dxf/vxDXFRecordsEntities.h"
 #include "readers/dxf/vxDXFRecordsInserts.h"
 #include "readers/dxf/vxDXFRecordsObjects.h"

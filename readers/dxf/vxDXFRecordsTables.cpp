@@ -1,7 +1,7 @@
 // Table, table-entry, block-record and block readers.
 #include "readers/dxf/vxDXFRecordsTables.h"
 
-#include "database/vxNames.h"
+#include "database/core/vxNames.h"
 
 #include <cstdio>
 

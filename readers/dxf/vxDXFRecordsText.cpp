@@ -1,7 +1,7 @@
 // Text, shape and multi-line text records.
 #include "readers/dxf/vxDXFRecordsText.h"
 
-#include "database/vxNames.h"
+#include "database/core/vxNames.h"
 #include "readers/dxf/vxCodePage.h"
 
 #include <cmath>

@@ -10,8 +10,8 @@
 // direction the file does not give stays recognisably undefined.
 #pragma once
 
-#include "database/vxMText.h"
-#include "database/vxShape.h"
+#include "database/text/vxMText.h"
+#include "database/text/vxShape.h"
 #include "readers/dxf/vxDXFRecords.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 // The section driver and the section readers.
 #include "readers/dxf/vxDXFSections.h"
 
-#include "database/vxNames.h"
+#include "database/core/vxNames.h"
 #include "readers/dxf/vxCodePage.h"
 #include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFRecordsTables.h"

@@ -2,7 +2,7 @@
 // with a box of their own, and a tree walk.
 #pragma once
 
-#include "database/DXFConv.h"
+#include "database/core/DXFConv.h"
 
 #include <gtest/gtest.h>
 

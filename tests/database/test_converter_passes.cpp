@@ -2,7 +2,7 @@
 // iteration protocol.
 #include "test_converter_fixture.h"
 
-#include "database/vxEntities.h"
+#include "database/entities/vxEntities.h"
 
 #include <cmath>
 #include <limits>

@@ -2,8 +2,8 @@
 // through the converter, as a reader would do.
 #pragma once
 
-#include "database/DXFConv.h"
-#include "database/vxEntities.h"
+#include "database/core/DXFConv.h"
+#include "database/entities/vxEntities.h"
 
 #include <gtest/gtest.h>
 

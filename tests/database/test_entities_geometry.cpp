@@ -1,6 +1,6 @@
 // The plain geometry of the basic entities: arc sweeps, tessellation, thinning, solid corners,
 // point markers and ray clipping.
-#include "database/vxEntGeometry.h"
+#include "database/entities/vxEntGeometry.h"
 
 #include "foundation/vxFunction.h"
 

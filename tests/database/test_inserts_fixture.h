@@ -2,10 +2,10 @@
 // children while not loaded, go into BLOCKS and are loaded; references go into model space.
 #pragma once
 
-#include "database/DXFConv.h"
-#include "database/vxEntities.h"
-#include "database/vxInserts.h"
-#include "database/vxXRefs.h"
+#include "database/core/DXFConv.h"
+#include "database/entities/vxEntities.h"
+#include "database/blocks/vxInserts.h"
+#include "database/blocks/vxXRefs.h"
 
 #include <gtest/gtest.h>
 

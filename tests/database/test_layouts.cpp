@@ -1,8 +1,8 @@
 // Layouts: block names, the view stack, the layout walk and plot settings.
-#include "database/DXFConv.h"
-#include "database/vxInserts.h"
-#include "database/vxLines.h"
-#include "database/vxPlotSettings.h"
+#include "database/core/DXFConv.h"
+#include "database/blocks/vxInserts.h"
+#include "database/linetypes/vxLines.h"
+#include "database/layouts/vxPlotSettings.h"
 #include "test_converter_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Tests of line-type patterns: preparation, the cutting rules of Line, Curve, Poly and Vertexes,
 // the repetition budget, scale handling and bad input.
-#include "database/vxLines.h"
+#include "database/linetypes/vxLines.h"
 
 #include <gtest/gtest.h>
 

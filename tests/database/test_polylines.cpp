@@ -1,6 +1,6 @@
 // Polylines: vertex points and bulge arcs, PointsCounts, elevation and extrusion rules, the
 // kinds (3D, polygon mesh, polyface mesh), measures, boxes and malformed counts.
-#include "database/vxEntPolylines.h"
+#include "database/entities/vxEntPolylines.h"
 #include "test_entities_fixture.h"
 
 #include <climits>

@@ -1,7 +1,7 @@
 // Bulge arcs of polylines are generated into the point list directly for thin polylines in world
 // coordinates, and through object coordinates for extruded or wide ones: every route must give the
 // same points, counts and box, including the arcs the generator refuses.
-#include "database/vxEntPolylines.h"
+#include "database/entities/vxEntPolylines.h"
 #include "test_entities_fixture.h"
 
 #include <initializer_list>

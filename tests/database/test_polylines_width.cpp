@@ -1,6 +1,6 @@
 // The width outline of wide polylines: constant and tapered widths, the effective constant
 // width (never stored), arcs, joins, dashes, extrusion, thickness and boxes.
-#include "database/vxEntPolylines.h"
+#include "database/entities/vxEntPolylines.h"
 #include "test_entities_fixture.h"
 
 #include <initializer_list>

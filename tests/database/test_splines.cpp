@@ -1,6 +1,6 @@
 // Splines and helices: interpolation through fit points, evaluation by knots (cubic and de Boor,
 // rational included), the fit-point polyline, boxes, and malformed knots, weights and counts.
-#include "database/vxEntSplines.h"
+#include "database/entities/vxEntSplines.h"
 #include "test_entities_fixture.h"
 
 #include <initializer_list>

@@ -2,7 +2,7 @@
 // applied at load, layer-name checking and link placeholders.
 #include "test_converter_fixture.h"
 
-#include "database/vxNames.h"
+#include "database/core/vxNames.h"
 
 namespace vx::test {
 namespace {

@@ -2,7 +2,7 @@
 // style, alignment that cannot be used, estimated boxes of texts, shapes and MTexts, copies.
 #include "test_entities_fixture.h"
 
-#include "database/vxMText.h"
+#include "database/text/vxMText.h"
 
 #include <cmath>
 #include <string>

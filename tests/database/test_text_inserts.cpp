@@ -2,7 +2,7 @@
 // keep their text fields as their reference moves and turns, multi-line texts are walked whole.
 #include "test_inserts_fixture.h"
 
-#include "database/vxMText.h"
+#include "database/text/vxMText.h"
 
 using namespace vx;
 using namespace vx::test;

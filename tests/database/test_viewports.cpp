@@ -1,8 +1,8 @@
 // Viewports: matrix, sheet box, ordinals, the walk of model space through viewports, VPORT
 // view operations and the user coordinate system.
-#include "database/DXFConv.h"
-#include "database/vxViewports.h"
-#include "database/vxVPorts.h"
+#include "database/core/DXFConv.h"
+#include "database/layouts/vxViewports.h"
+#include "database/layouts/vxVPorts.h"
 #include "test_inserts_fixture.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // attributes, arrays, the placement matrix, and real files.
 #include "test_dxf_load_fixture.h"
 
-#include "database/vxAttribs.h"
-#include "database/vxInserts.h"
+#include "database/blocks/vxAttribs.h"
+#include "database/blocks/vxInserts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Paper space from DXF: VIEWPORT entities and LAYOUT objects, on small files and on the corpus.
 #include "test_dxf_load_fixture.h"
 
-#include "database/vxViewports.h"
+#include "database/layouts/vxViewports.h"
 
 #include <gtest/gtest.h>
 

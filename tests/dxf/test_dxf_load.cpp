@@ -3,7 +3,7 @@
 #include "test_dxf_load_fixture.h"
 #include "support/vxTestPaths.h"
 
-#include "database/vxXRefs.h"
+#include "database/blocks/vxXRefs.h"
 
 #include <array>
 #include <cmath>

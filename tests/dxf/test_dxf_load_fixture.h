@@ -2,10 +2,10 @@
 // them into a drawing, and the paths of the real files.
 #pragma once
 
-#include "database/DXFConv.h"
-#include "database/vxEntities.h"
-#include "database/vxEntPolylines.h"
-#include "database/vxEntSplines.h"
+#include "database/core/DXFConv.h"
+#include "database/entities/vxEntities.h"
+#include "database/entities/vxEntPolylines.h"
+#include "database/entities/vxEntSplines.h"
 #include "readers/dxf/vxDXFImport.h"
 
 #include "support/vxTestPaths.h"

@@ -2,7 +2,7 @@
 // entries with their TrueType face; text and binary files agree; real drawings against ezdxf.
 #include "test_dxf_load_fixture.h"
 
-#include "database/vxMText.h"
+#include "database/text/vxMText.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

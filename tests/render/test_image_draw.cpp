@@ -2,7 +2,7 @@
 // exit (exceptions from the walk included), and databases shared between images.
 #include "test_image_fixture.h"
 
-#include "database/vxLayouts.h"
+#include "database/layouts/vxLayouts.h"
 
 #include <sstream>
 #include <stdexcept>

@@ -2,9 +2,9 @@
 // polylines, line-type pieces, points.
 #include "test_walk_fixture.h"
 
-#include "database/vxEntPolylines.h"
-#include "database/vxEntSplines.h"
-#include "database/vxEntities.h"
+#include "database/entities/vxEntPolylines.h"
+#include "database/entities/vxEntSplines.h"
+#include "database/entities/vxEntities.h"
 
 namespace vx::test {
 namespace {

@@ -2,7 +2,7 @@
 // line weights, nesting limits, the complex-entity marker, picking through the selection matrix.
 #include "test_walk_fixture.h"
 
-#include "database/vxEntities.h"
+#include "database/entities/vxEntities.h"
 
 #include <functional>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // paired, also when the walk throws; real drawings rendered onto a picture.
 #include "test_walk_fixture.h"
 
-#include "database/vxViewports.h"
+#include "database/layouts/vxViewports.h"
 #include "render/vxCADdxfImage.h"
 #include "support/vxTestPaths.h"
 
