@@ -22,7 +22,7 @@ TvxCADImage* GCurrentDrawingImage = nullptr;
 constexpr const char* cnstFallbackGuid = "{4B1B2D0E-6A3C-4F5E-9D7A-1C2B3D4E5F60}";
 }  // namespace
 
-TvxCADImage::TvxCADImage() : FWalk(std::make_unique<TvxDrawWalkState>()) {
+TvxCADImage::TvxCADImage() : FWalk(std::make_unique<TvxDrawWalkState>(*this)) {
   const QUuid id = QUuid::createUuid();
   FGuid = id.isNull() ? cnstFallbackGuid : id.toString(QUuid::WithBraces).toUpper().toStdString();
   TFMatrix m = cnstIdentityMat;
@@ -31,6 +31,20 @@ TvxCADImage::TvxCADImage() : FWalk(std::make_unique<TvxDrawWalkState>()) {
   FDrawSaved = FDraw;
   FChangeBackgroundColor = ContrastColor(FBackgroundColor);
   FConverter = CreateConverter();
+}
+
+void TvxCADImage::AddDrawTarget(TvxDrawTarget* target) {
+  TvxDrawWalkState& w = *FWalk;
+  const int before = w.Output.Count();
+  w.Output.Insert(w.OwnTargets, target);
+  if (w.Output.Count() > before) ++w.OwnTargets;
+}
+
+void TvxCADImage::RemoveDrawTarget(TvxDrawTarget* target) {
+  TvxDrawWalkState& w = *FWalk;
+  // the image's own targets stay
+  if (target == &w.HookTarget || target == &w.MatrixTarget || target == &w.CanvasTarget) return;
+  if (w.Output.Remove(target)) --w.OwnTargets;
 }
 
 TvxCADImage::~TvxCADImage() {

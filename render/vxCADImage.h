@@ -27,6 +27,7 @@ namespace vx {
 
 class TvxSelectionMatrix;  // render/vxSelectionMatrix.h; set by the editor, freed by the image
 struct TvxDrawWalkState;   // render/vxDrawWalk.h; the walk's per-draw state
+class TvxDrawTarget;       // render/output/vxDrawTarget.h; where the walk's primitives go
 
 enum TvxDXFDrawMode { dmNormal, dmBlack, dmGray };
 enum TvxColorTarget { ctPen, ctBrush, ctFont, ctBrushClear };
@@ -54,7 +55,8 @@ struct TvxClipping {
   TFRect ClipRect = BadBox;
 };
 
-// Export hooks: when one is set, the matching output goes to it instead of the canvas.
+// Export hooks: when one is set, the matching output goes to it instead of the canvas and the
+// selection matrix (in whole pixels).
 struct TvxExportHooks {
   std::function<void(QPoint, TColor)> ExpPixel;
   std::function<void(const QPoint*, int)> ExpPolyline, ExpPolygon;
@@ -222,6 +224,13 @@ class TvxCADImage : public TvxGraphic {
   // 0x00BBGGRR to a Qt colour.
   static QColor ToColor(TColor c);
 
+  // ---- draw targets ----
+  // Adds a target that sees every primitive the walk draws, in device points, before the export
+  // hooks, the selection matrix and the canvas (targets added earlier come first). The image
+  // does not own it: remove it before freeing it.
+  void AddDrawTarget(TvxDrawTarget* target);
+  void RemoveDrawTarget(TvxDrawTarget* target);
+
   // ---- the walk (render/vxDrawWalk*.cpp) ----
   virtual int DrawEntity(TvxDXFEntity* entity);        // the per-entity callback of the layout walk
   virtual int DrawEntityByType(TvxDXFEntity* entity);  // per-kind dispatch
@@ -361,6 +370,13 @@ class TvxCADImage : public TvxGraphic {
   };
   // After a reader filled the database: extents, current layout (layout 0), zoom, size.
   void AfterLoad();
+  // The steps of Draw (render/vxCADImageDraw.cpp).
+  void ResetCanvasState(QPainter& canvas);
+  void PaintBackground(QPainter& canvas, const QRect& target);
+  void ClipToShownArea(QPainter& canvas);
+  void MeasureDrawRect(QPainter& canvas, const QRect& target);
+  void ClearSelectionMatrix();
+  void RefillOverflowedMatrix(const std::function<void()>& walk);
   void DrawPlotPaper(QPainter& canvas);
   void Draw3DAxes(QPainter& canvas);
   void ClipBoxRect(const QRect& rect, QRect& target) const;

@@ -1,6 +1,7 @@
 // TvxCADImage::Draw: the top of every drawing pass (fit, device measures, background, plot
 // paper, clip, picking matrix, the layout walk, 3D axes) and the restoring of the painter and
-// the image state on every exit, exceptions from the walk included.
+// the image state on every exit, exceptions from the walk included. Each step is a member of
+// its own whose comment says why it is there.
 #include "render/vxCADImage.h"
 
 #include "render/vxDrawWalk.h"
@@ -111,11 +112,98 @@ void TvxCADImage::Draw3DAxes(QPainter& canvas) {
   canvas.fillRect(QRect(c.x() - 2, c.y() - 2, 5, 5), ToColor(0xFFFF00));
 }
 
+// A known painter state that the image's colour and pen caches describe: the caches are only
+// compared against, never read back from the painter, so the two must agree from the start.
+void TvxCADImage::ResetCanvasState(QPainter& canvas) {
+  const TColor def = DrawingDefaultColor();
+  FDraw.Color = def;
+  FColorPen = FColorBrush = FColorFont = def;
+  FPenWidth = 0;
+  canvas.setRenderHint(QPainter::Antialiasing, false);
+  canvas.setPen(QPen(QBrush(ToColor(def)), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  canvas.setBrush(QBrush(ToColor(def), Qt::SolidPattern));
+}
+
+// The background and the plot paper under the drawing; a transparent image leaves what the
+// caller painted, and a matrix-only pass must not touch the canvas at all.
+void TvxCADImage::PaintBackground(QPainter& canvas, const QRect& target) {
+  if (FTransparent) return;
+  const TColor def = DrawingDefaultColor();
+  const TColor fill = IsCurLayoutShowPlot() ? 0xC0C0C0 : DrawingBackgroundColor();
+  if (FIsShowBackground && FSelectionMode != smMatrixOnly) canvas.fillRect(target, ToColor(fill));
+  DrawPlotPaper(canvas);
+  // the plot paper drew with pens of its own
+  canvas.setPen(QPen(QBrush(ToColor(def)), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  canvas.setBrush(QBrush(ToColor(def), Qt::SolidPattern));
+}
+
+// Only the drawing box (with a clip box) or the printable area (when the plot settings are used)
+// may show: what lies beyond would not be on the paper either.
+void TvxCADImage::ClipToShownArea(QPainter& canvas) {
+  QRect clip;
+  if (FClippingRect) {
+    if (!IsUnsetBox(FDrawingBox)) clip = Inflated(GetRect(FDrawingBox), 1);
+  } else if (FUsePlotSetting && FCurrentLayout->PlotSettings()) {
+    const TvxDXFPlotSettings* ps = FCurrentLayout->PlotSettings();
+    const TFRect area = Normalized(ps->Data.PlotType == ptWindowSpecified ? ps->PlotPrintableArea()
+                                                                         : ps->PlotMarginsArea());
+    if (!IsUnsetBox(area)) clip = Inflated(GetRect(area), 1);
+  }
+  if (!clip.isEmpty()) canvas.setClipRect(clip, Qt::IntersectClip);
+}
+
+// The device rectangle this draw can change: the walk's on-screen test and ray clipping use it
+// to skip what cannot show, and the matrix is cleared over it.
+void TvxCADImage::MeasureDrawRect(QPainter& canvas, const QRect& target) {
+  const QPaintDevice* dev = canvas.device();
+  if (canvas.hasClipping()) {
+    FDrawRect = canvas.clipBoundingRect().toAlignedRect();
+  } else {
+    FDrawRect = dev ? QRect(0, 0, dev->width(), dev->height()) : target;
+    if (!canvas.transform().isIdentity()) FDrawRect = canvas.transform().inverted().mapRect(FDrawRect);
+  }
+}
+
+// Picking keys of a previous draw must not survive where this one paints; a matrix that
+// overflowed last time starts again from nothing.
+void TvxCADImage::ClearSelectionMatrix() {
+  if (!FSelectionMatrix) return;
+  const QSize area = FSelectionMatrix->GetSize();
+  if (FSelectionMatrix->IsOverflow() ||
+      (FDrawRect.contains(0, 0) && FDrawRect.contains(area.width() - 1, area.height() - 1)))
+    FSelectionMatrix->ClearFull();
+  else
+    FSelectionMatrix->ClearRect(FDrawRect);
+}
+
+// More entities than the matrix has key colours: the first walk's keys are ambiguous, so the
+// matrix alone is filled once more from a clean start (the canvas is already complete).
+void TvxCADImage::RefillOverflowedMatrix(const std::function<void()>& walk) {
+  if (!FSelectionMatrix || !FSelectionMatrix->IsOverflow()) return;
+  const TvxSelectionMode savedMode = FSelectionMode;
+  const QRect savedRect = FDrawRect;
+  FSelectionMode = smMatrixOnly;
+  FSelectionMatrix->EndPaint();
+  FSelectionMatrix->ClearFull();
+  FDrawRect = QRect(QPoint(0, 0), FSelectionMatrix->GetSize());
+  struct TvxModeRestore {
+    TvxCADImage* Image;
+    TvxSelectionMode Mode;
+    QRect Rect;
+    ~TvxModeRestore() {
+      Image->FSelectionMode = Mode;
+      Image->FDrawRect = Rect;
+    }
+  } modeRestore{this, savedMode, savedRect};
+  walk();
+}
+
 void TvxCADImage::Draw(QPainter& canvas, const QRect& rect) {
   // A paint that arrives while this image is loading sees a half-read database.
   if (!FCurrentLayout || !FConverter || IsLoading() || !canvas.isActive()) return;
 
-  // Step 1: what is restored on every exit.
+  // The matrix follows the visible area (one pixel when picking is off, so it costs nothing);
+  // resizing ends its painter first.
   const double savedLineWeightScale = FLineWeightScale;
   if (FSelectionMatrix) {
     FSelectionMatrix->EndPaint();
@@ -123,15 +211,13 @@ void TvxCADImage::Draw(QPainter& canvas, const QRect& rect) {
     FSelectionMatrix->SetSize(size);
   }
 
-  // Step 2.
+  // A clip box makes a part of the drawing fill rect: the view is fitted to a larger target.
   QRect target;
   ClipBoxRect(rect, target);
-
-  // Step 3.
   SetCurrentDrawingImage(this);
   FCanvas = &canvas;
 
-  // Step 4: a view that cannot be fitted draws nothing.
+  // A view that cannot be fitted draws nothing.
   if (FCustomDraw) {
     try {
       FitToRect(target);
@@ -144,7 +230,7 @@ void TvxCADImage::Draw(QPainter& canvas, const QRect& rect) {
     FDraw.Matrix = FDraw.DrawMatrix;
   }
 
-  // Steps 5-6.
+  // Line weights are millimetres: they need the device's pixel size (and a printer's DPI).
   const QPaintDevice* dev = canvas.device();
   FmmToPixelX = DeviceMMPerPixel(dev);
   if (FDeviceDPI.x() > 0) FLineWeightScale *= FDeviceDPI.x() * FmmToPixelX / 25.4;
@@ -159,7 +245,8 @@ void TvxCADImage::Draw(QPainter& canvas, const QRect& rect) {
   TvxCADIterate* savedParams = conv->Params();
   bool walkBegun = false;
 
-  // Step 17 (runs on every exit from here on, exceptions included).
+  // Whatever Draw changed is given back on every exit from here on, exceptions from the walk
+  // included: the caller's painter, the database's walk state, the image's scales.
   struct TvxDrawRestore {
     TvxCADImage* Image;
     QPainter& Canvas;
@@ -196,88 +283,28 @@ void TvxCADImage::Draw(QPainter& canvas, const QRect& rect) {
     }
   } restore{this, canvas, savedLineWeightScale, conv, savedAutoInsert, savedParams, walkBegun};
 
-  // Step 7: a known painter state that the caches describe.
-  const TColor def = DrawingDefaultColor();
-  FDraw.Color = def;
-  FColorPen = FColorBrush = FColorFont = def;
-  FPenWidth = 0;
-  canvas.setRenderHint(QPainter::Antialiasing, false);
-  canvas.setPen(QPen(QBrush(ToColor(def)), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-  canvas.setBrush(QBrush(ToColor(def), Qt::SolidPattern));
+  ResetCanvasState(canvas);
+  PaintBackground(canvas, target);
 
-  // Step 8.
-  if (!FTransparent) {
-    const TColor fill = IsCurLayoutShowPlot() ? 0xC0C0C0 : DrawingBackgroundColor();
-    if (FIsShowBackground && FSelectionMode != smMatrixOnly) canvas.fillRect(target, ToColor(fill));
-    DrawPlotPaper(canvas);
-    canvas.setPen(QPen(QBrush(ToColor(def)), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-    canvas.setBrush(QBrush(ToColor(def), Qt::SolidPattern));
-  }
-
-  // Step 9.
+  // The walk composes reference matrices into the image's own iterate record, and never
+  // inserts blocks while drawing.
   conv->SetAutoInsert(false);
   conv->SetParams(&FDraw);
 
-  // Step 10.
-  QRect clip;
-  if (FClippingRect) {
-    if (!IsUnsetBox(FDrawingBox)) clip = Inflated(GetRect(FDrawingBox), 1);
-  } else if (FUsePlotSetting && FCurrentLayout->PlotSettings()) {
-    const TvxDXFPlotSettings* ps = FCurrentLayout->PlotSettings();
-    const TFRect area = Normalized(ps->Data.PlotType == ptWindowSpecified ? ps->PlotPrintableArea()
-                                                                         : ps->PlotMarginsArea());
-    if (!IsUnsetBox(area)) clip = Inflated(GetRect(area), 1);
-  }
-  if (!clip.isEmpty()) canvas.setClipRect(clip, Qt::IntersectClip);
-
-  // Step 11: the device clip rectangle of this draw.
-  if (canvas.hasClipping()) {
-    FDrawRect = canvas.clipBoundingRect().toAlignedRect();
-  } else {
-    FDrawRect = dev ? QRect(0, 0, dev->width(), dev->height()) : target;
-    if (!canvas.transform().isIdentity()) FDrawRect = canvas.transform().inverted().mapRect(FDrawRect);
-  }
+  ClipToShownArea(canvas);
+  MeasureDrawRect(canvas, target);
   canvas.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  ClearSelectionMatrix();
 
-  // Step 12: the picking matrix is cleared where this draw paints.
-  if (FSelectionMatrix) {
-    const QSize area = FSelectionMatrix->GetSize();
-    if (FSelectionMatrix->IsOverflow() ||
-        (FDrawRect.contains(0, 0) && FDrawRect.contains(area.width() - 1, area.height() - 1)))
-      FSelectionMatrix->ClearFull();
-    else
-      FSelectionMatrix->ClearRect(FDrawRect);
-  }
-
-  // Steps 13-14: the walk.
   FWalk->BeginDraw(*this);
   walkBegun = true;
   TvxDXFLayout* layout = FCurrentLayout;
   const TvxEntityProc drawProc = [this](TvxDXFEntity* e) { return DrawEntity(e); };
   const TvxEntityProc finishProc = [this](TvxDXFEntity* e) { return FinishEntity(e); };
-  layout->Iterate(conv, finishProc, drawProc);
+  const auto walk = [&] { layout->Iterate(conv, finishProc, drawProc); };
+  walk();
+  RefillOverflowedMatrix(walk);
 
-  // Step 15: too many entities for the picking colours: fill the matrix alone, once more.
-  if (FSelectionMatrix && FSelectionMatrix->IsOverflow()) {
-    const TvxSelectionMode savedMode = FSelectionMode;
-    const QRect savedRect = FDrawRect;
-    FSelectionMode = smMatrixOnly;
-    FSelectionMatrix->EndPaint();
-    FSelectionMatrix->ClearFull();
-    FDrawRect = QRect(QPoint(0, 0), FSelectionMatrix->GetSize());
-    struct TvxModeRestore {
-      TvxCADImage* Image;
-      TvxSelectionMode Mode;
-      QRect Rect;
-      ~TvxModeRestore() {
-        Image->FSelectionMode = Mode;
-        Image->FDrawRect = Rect;
-      }
-    } modeRestore{this, savedMode, savedRect};
-    layout->Iterate(conv, finishProc, drawProc);
-  }
-
-  // Step 16.
   Draw3DAxes(canvas);
 }
 

@@ -11,7 +11,7 @@
 // in render/vxDrawWalk*.cpp:
 //   vxDrawWalk.cpp         DrawEntity, FinishEntity, BeginDraw/EndDraw
 //   vxDrawWalkMeasure.cpp  visibility, screen measure, on-screen test, line weight
-//   vxDrawWalkOutput.cpp   output primitives (export hook, selection matrix, canvas)
+//   vxDrawWalkOutput.cpp   output primitives, handed to the draw targets (render/output/)
 //   vxDrawWalkLines.cpp    kind dispatch, points, lines, rays, line-type pieces
 //   vxDrawWalkSolids.cpp   solids, traces, 3D faces
 //   vxDrawWalkCurves.cpp   circles, arcs, ellipses, polylines, meshes, splines
@@ -22,6 +22,7 @@
 #include "database/core/DXFConv.h"
 #include "database/entities/vxEntGeometry.h"
 #include "database/linetypes/vxLines.h"
+#include "render/output/vxDrawTargets.h"
 #include "render/vxRegion.h"
 
 #include <QBrush>
@@ -62,6 +63,23 @@ struct TvxWalkSaved {
 };
 
 struct TvxDrawWalkState {
+  explicit TvxDrawWalkState(TvxCADImage& image)
+      : HookTarget(image), MatrixTarget(image), CanvasTarget(image) {
+    Output.Add(&HookTarget);
+    Output.Add(&MatrixTarget);
+    Output.Add(&CanvasTarget);
+  }
+  TvxDrawWalkState(const TvxDrawWalkState&) = delete;
+  TvxDrawWalkState& operator=(const TvxDrawWalkState&) = delete;
+
+  // ---- where primitives go: targets added by the image's owner, the export hooks, the
+  // selection matrix, the canvas (in this order; a hook that exports a primitive takes it) ----
+  TvxHookTarget HookTarget;
+  TvxMatrixTarget MatrixTarget;
+  TvxCanvasTarget CanvasTarget;
+  TvxDrawFanOut Output;
+  int OwnTargets = 0;  // targets added before the built-in three
+
   // ---- per draw ----
   void BeginDraw(TvxCADImage& image);
   // Unwinds whatever the walk left (an exception can skip FinishEntity) and drops the caches.
@@ -99,6 +117,7 @@ struct TvxDrawWalkState {
   bool XorPen = false;       // the pen mixes by (not-)XOR: no pixel shortcut
   std::vector<QPoint> Points;
   std::vector<int> Counts;
+  std::vector<QPointF> DevicePoints;  // whole pixels on their way to the targets
 };
 
 // ---- shared by the walk's units -------------------------------------------------------------
@@ -124,9 +143,10 @@ uint32_t WalkParseColorName(const std::string& text);
 bool WalkParseMillimetres(const std::string& text, double& mm);
 
 // ---- output primitives (vxDrawWalkOutput.cpp) -------------------------------------------------
-// Each goes to its export hook when set, else to the selection matrix when picking is active and
-// to the canvas unless the mode is matrix-only. Every primitive resets the one-pixel cache (the
-// shortcut marks its own pixel again right after drawing it).
+// Each is handed to the walk state's Output (render/output/vxDrawTarget.h): to its export hook
+// when set, else to the selection matrix when picking is active and to the canvas unless the mode
+// is matrix-only. Every primitive resets the one-pixel cache (the shortcut marks its own pixel
+// again right after drawing it).
 
 bool WalkPickingActive(const TvxCADImage& img);
 // Registers the current entity (or credits the last element) before a matrix primitive.
@@ -147,6 +167,14 @@ void WalkPixel(TvxCADImage& img, QPoint p, uint32_t color);
 void WalkArc(TvxCADImage& img, const QRect& box, QPoint start, QPoint end);
 void WalkEllipse(TvxCADImage& img, const QRect& box);
 void WalkFillRegion(TvxCADImage& img, const QRegion& region, uint32_t color);
+// A fill without outline in device points: hatch and solid fills with islands, gradients, glyph
+// outlines. Unresolved colours take the default colour.
+void WalkFillPath(TvxCADImage& img, const QPointF* pts, const int* counts, int parts,
+                  TvxFillRule rule, const TvxFill& fill);
+// A raster picture onto its device parallelogram.
+void WalkImage(TvxCADImage& img, const TvxImagePlacement& image);
+// The opacity of what the walk draws next (255 opaque).
+void WalkSetAlpha(TvxCADImage& img, uint8_t alpha);
 
 // ---- drawing helpers over drawing points ----------------------------------------------------
 

@@ -1,83 +1,32 @@
-// Output primitives of the drawing walk. Every primitive goes to its export hook when one is
-// set and nowhere else; otherwise into the selection matrix in the owner's key colour when
-// picking is active, and onto the canvas unless the selection mode is matrix-only.
-//
-// GDI conventions mapped onto QPainter: pens have flat caps and mitred joins (the last pixel of
-// a line is left out, as the platform this drawing model comes from does), polygons are filled
-// by the alternate (odd-even) rule, and the matrix is painted without antialiasing so key colours
-// never blend.
+// Output primitives of the drawing walk: the walk's own rules before a primitive leaves it (the
+// one-pixel cache, the last pixel of short lines, long poly-polylines part by part, unresolved
+// colours), then the primitive in device points to the walk state's Output, which hands it to
+// the export hooks, the selection matrix and the canvas (render/output/). Picking registration
+// lives here too: the matrix target registers the owner of each primitive it draws.
 #include "render/vxDrawWalk.h"
 
 #include "render/vxCADImage.h"
 #include "render/vxSelectionMatrix.h"
 
-#include <QPainterPath>
-
 #include <algorithm>
-#include <cmath>
-#include <numeric>
 
 namespace vx {
 
 namespace {
 
-// The canvas when it is a destination, with the pen's caps and joins as the walk needs them.
-QPainter* Canvas(TvxCADImage& img) {
-  QPainter* c = img.FCanvas;
-  if (!c || img.FSelectionMode == smMatrixOnly || !c->isActive()) return nullptr;
-  QPen pen = c->pen();
-  if (pen.capStyle() != Qt::FlatCap || pen.joinStyle() != Qt::MiterJoin) {
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    c->setPen(pen);
-  }
-  return c;
+// The walk's whole pixels as device points for the targets.
+const QPointF* ToDevice(TvxDrawWalkState& w, const QPoint* pts, int n) {
+  w.DevicePoints.resize(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) w.DevicePoints[static_cast<size_t>(i)] = QPointF(pts[i]);
+  return w.DevicePoints.data();
 }
 
-// The matrix painter in the key colour of the primitive's owner, or nil when picking is off.
-QPainter* Matrix(TvxCADImage& img) {
-  if (!WalkPickingActive(img)) return nullptr;
-  WalkRegister(img);
-  TvxSelectionMatrix* m = img.FSelectionMatrix;
-  QPainter* p = m->Painter();
-  if (!p) return nullptr;
-  m->Changed();
-  QPen pen = p->pen();
-  pen.setWidth(std::max(0, img.FPenWidth));
-  p->setPen(pen);
-  m->SetChanged(true);
-  return p;
-}
+// The device box of a pixel rectangle: its corner pixels.
+QRectF ToDevice(const QRect& r) { return QRectF(QPointF(r.topLeft()), QPointF(r.bottomRight())); }
 
-int Total(const int* counts, int parts) {
-  int64_t n = 0;
-  for (int i = 0; i < parts; ++i) n += std::max(0, counts[i]);
-  return static_cast<int>(std::min<int64_t>(n, 2147483647));
-}
-
-void DrawPolyPolyline(QPainter* p, const QPoint* pts, const int* counts, int parts) {
-  for (int i = 0; i < parts; ++i) {
-    if (counts[i] > 1) p->drawPolyline(pts, counts[i]);
-    pts += std::max(0, counts[i]);
-  }
-}
-
-QPainterPath PolyPolygonPath(const QPoint* pts, const int* counts, int parts) {
-  QPainterPath path;
-  path.setFillRule(Qt::OddEvenFill);
-  for (int i = 0; i < parts; ++i) {
-    if (counts[i] > 0) {
-      path.moveTo(pts[0]);
-      for (int k = 1; k < counts[i]; ++k) path.lineTo(pts[k]);
-      path.closeSubpath();
-    }
-    pts += std::max(0, counts[i]);
-  }
-  return path;
-}
-
-void FillRegionOn(QPainter* p, const QRegion& region, const QColor& color) {
-  for (const QRect& r : region) p->fillRect(r, color);
+TColor Resolved(const TvxCADImage& img, TColor color) {
+  if (color == clForeground || color == clByLayer || color == clByBlock) return img.DefaultColor();
+  return color;
 }
 
 }  // namespace
@@ -139,18 +88,14 @@ void WalkPolyline(TvxCADImage& img, const QPoint* pts, int n) {
     pts = three;
     n = 3;
   }
-  if (img.Hooks.ExpPolyline) {
-    img.Hooks.ExpPolyline(pts, n);
-    return;
-  }
-  if (QPainter* m = Matrix(img)) m->drawPolyline(pts, n);
-  if (QPainter* c = Canvas(img)) c->drawPolyline(pts, n);
+  w.Output.Polyline(ToDevice(w, pts, n), n);
 }
 
 void WalkPolyPolyline(TvxCADImage& img, const QPoint* pts, const int* counts, int parts) {
   if (!pts || !counts || parts <= 0) return;
-  img.FWalk->PixelValid = false;
-  if (Total(counts, parts) > cnstMaxPolyPolylinePoints) {
+  TvxDrawWalkState& w = *img.FWalk;
+  w.PixelValid = false;
+  if (TotalCount(counts, parts) > cnstMaxPolyPolylinePoints) {
     // very long runs go part by part
     for (int i = 0; i < parts; ++i) {
       if (counts[i] > 0) WalkPolyline(img, pts, counts[i]);
@@ -158,144 +103,74 @@ void WalkPolyPolyline(TvxCADImage& img, const QPoint* pts, const int* counts, in
     }
     return;
   }
-  if (img.Hooks.ExpPolyPolyline) {
-    img.Hooks.ExpPolyPolyline(pts, counts, parts);
-    return;
-  }
-  if (QPainter* m = Matrix(img)) DrawPolyPolyline(m, pts, counts, parts);
-  if (QPainter* c = Canvas(img)) DrawPolyPolyline(c, pts, counts, parts);
+  w.Output.PolyPolyline(ToDevice(w, pts, TotalCount(counts, parts)), counts, parts);
 }
 
 void WalkPolygon(TvxCADImage& img, const QPoint* pts, int n) {
   if (!pts || n <= 0) return;
-  img.FWalk->PixelValid = false;
-  if (img.Hooks.ExpPolygon) {
-    img.Hooks.ExpPolygon(pts, n);
-    return;
-  }
-  if (QPainter* m = Matrix(img)) m->drawPolygon(pts, n, Qt::OddEvenFill);
-  if (QPainter* c = Canvas(img)) c->drawPolygon(pts, n, Qt::OddEvenFill);
+  TvxDrawWalkState& w = *img.FWalk;
+  w.PixelValid = false;
+  w.Output.Polygon(ToDevice(w, pts, n), n);
 }
 
 void WalkPolyPolygon(TvxCADImage& img, const QPoint* pts, const int* counts, int parts) {
   if (!pts || !counts || parts <= 0) return;
-  img.FWalk->PixelValid = false;
-  if (img.Hooks.ExpPolyPolygon) {
-    img.Hooks.ExpPolyPolygon(pts, counts, parts);
-    return;
-  }
-  const QPainterPath path = PolyPolygonPath(pts, counts, parts);
-  if (QPainter* m = Matrix(img)) m->drawPath(path);
-  if (QPainter* c = Canvas(img)) c->drawPath(path);
+  TvxDrawWalkState& w = *img.FWalk;
+  w.PixelValid = false;
+  w.Output.PolyPolygon(ToDevice(w, pts, TotalCount(counts, parts)), counts, parts, false);
 }
 
 void WalkPolygons(TvxCADImage& img, const QPoint* pts, const int* counts, int parts) {
   if (!pts || !counts || parts <= 0) return;
-  img.FWalk->PixelValid = false;
-  if (img.Hooks.ExpPolyPolygon) {
-    img.Hooks.ExpPolyPolygon(pts, counts, parts);
-    return;
-  }
-  QPainter* m = Matrix(img);
-  QPainter* c = Canvas(img);
-  for (int i = 0; i < parts; ++i) {
-    if (counts[i] > 0) {
-      if (m) m->drawPolygon(pts, counts[i], Qt::OddEvenFill);
-      if (c) c->drawPolygon(pts, counts[i], Qt::OddEvenFill);
-    }
-    pts += std::max(0, counts[i]);
-  }
+  TvxDrawWalkState& w = *img.FWalk;
+  w.PixelValid = false;
+  w.Output.PolyPolygon(ToDevice(w, pts, TotalCount(counts, parts)), counts, parts, true);
 }
 
 void WalkClosedPath(TvxCADImage& img, const QPoint* pts, int n) {
   if (!pts || n <= 0) return;
-  img.FWalk->PixelValid = false;
-  if (img.Hooks.ExpPolyline) {
-    std::vector<QPoint> ring(pts, pts + n);
-    ring.push_back(pts[0]);
-    img.Hooks.ExpPolyline(ring.data(), static_cast<int>(ring.size()));
-    if (img.Hooks.ExpCloseFigure) img.Hooks.ExpCloseFigure();
-    return;
-  }
-  QPainterPath path;
-  path.moveTo(pts[0]);
-  for (int i = 1; i < n; ++i) path.lineTo(pts[i]);
-  path.closeSubpath();
-  if (QPainter* m = Matrix(img)) m->strokePath(path, m->pen());
-  if (QPainter* c = Canvas(img)) c->strokePath(path, c->pen());
+  TvxDrawWalkState& w = *img.FWalk;
+  w.PixelValid = false;
+  w.Output.ClosedPath(ToDevice(w, pts, n), n);
 }
 
 void WalkPixel(TvxCADImage& img, QPoint p, uint32_t color) {
   // The one-pixel shortcut marks its own pixel after this; any other pixel may cover it.
   img.FWalk->PixelValid = false;
-  if (color == clForeground || color == clByLayer || color == clByBlock) color = img.DefaultColor();
-  if (img.Hooks.ExpPixel) {
-    img.Hooks.ExpPixel(p, color);
-    return;
-  }
-  if (QPainter* m = Matrix(img)) m->fillRect(QRect(p, QSize(1, 1)), m->pen().color());
-  if (QPainter* c = Canvas(img)) {
-    if (img.IsPlotting()) {
-      // a printer sets no single pixels: a one-pixel line in the pixel's colour
-      const QPen saved = c->pen();
-      QPen pen(TvxCADImage::ToColor(color));
-      pen.setWidth(0);
-      pen.setCapStyle(Qt::FlatCap);
-      c->setPen(pen);
-      c->drawLine(p, p + QPoint(0, 1));
-      c->setPen(saved);
-    } else {
-      c->fillRect(QRect(p, QSize(1, 1)), TvxCADImage::ToColor(color));
-    }
-  }
+  img.FWalk->Output.Pixel(p, Resolved(img, color));
 }
 
 void WalkArc(TvxCADImage& img, const QRect& box, QPoint start, QPoint end) {
   img.FWalk->PixelValid = false;
-  if (img.Hooks.ExpArc) {
-    img.Hooks.ExpArc(box, start, end);
-    return;
-  }
-  const QPointF c = QRectF(box).center();
-  auto angle = [&c](QPoint p) {
-    return std::atan2(-(p.y() - c.y()), p.x() - c.x()) * 180.0 / 3.14159265358979323846;
-  };
-  const double a = angle(start);
-  double span = angle(end) - a;
-  while (span <= 0) span += 360;
-  while (span > 360) span -= 360;
-  if (start == end) span = 360;
-  const int a16 = static_cast<int>(std::lround(a * 16));
-  const int s16 = static_cast<int>(std::lround(span * 16));
-  if (QPainter* m = Matrix(img)) m->drawArc(box, a16, s16);
-  if (QPainter* cv = Canvas(img)) cv->drawArc(box, a16, s16);
+  img.FWalk->Output.Arc(ToDevice(box), QPointF(start), QPointF(end));
 }
 
 void WalkEllipse(TvxCADImage& img, const QRect& box) {
   img.FWalk->PixelValid = false;
-  if (img.Hooks.ExpArc) {
-    // an arc whose ends coincide is the whole ellipse
-    const QPoint right(box.right(), box.center().y());
-    img.Hooks.ExpArc(box, right, right);
-    return;
-  }
-  if (QPainter* m = Matrix(img)) {
-    m->setBrush(Qt::NoBrush);
-    m->drawEllipse(box);
-    img.FSelectionMatrix->Changed();
-  }
-  if (QPainter* c = Canvas(img)) c->drawEllipse(box);
+  img.FWalk->Output.Ellipse(ToDevice(box));
 }
 
 void WalkFillRegion(TvxCADImage& img, const QRegion& region, uint32_t color) {
   img.FWalk->PixelValid = false;
-  if (img.Hooks.ExpFillRgn) {
-    img.Hooks.ExpFillRgn(region);
-    return;
-  }
-  if (color == clForeground || color == clByLayer || color == clByBlock) color = img.DefaultColor();
-  if (QPainter* m = Matrix(img)) FillRegionOn(m, region, m->pen().color());
-  if (QPainter* c = Canvas(img)) FillRegionOn(c, region, TvxCADImage::ToColor(color));
+  img.FWalk->Output.FillRegion(region, Resolved(img, color));
 }
+
+void WalkFillPath(TvxCADImage& img, const QPointF* pts, const int* counts, int parts,
+                  TvxFillRule rule, const TvxFill& fill) {
+  if (!pts || !counts || parts <= 0 || TotalCount(counts, parts) <= 0) return;
+  img.FWalk->PixelValid = false;
+  TvxFill f = fill;
+  f.Color = Resolved(img, f.Color);
+  f.Color2 = Resolved(img, f.Color2);
+  img.FWalk->Output.FillPath(pts, counts, parts, rule, f);
+}
+
+void WalkImage(TvxCADImage& img, const TvxImagePlacement& image) {
+  if (!image.Picture || image.Picture->isNull()) return;
+  img.FWalk->PixelValid = false;
+  img.FWalk->Output.Image(image);
+}
+
+void WalkSetAlpha(TvxCADImage& img, uint8_t alpha) { img.FWalk->Output.SetAlpha(alpha); }
 
 }  // namespace vx

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/vxCADdxfImage.h"
+#include "support/vxTestGuiApp.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -16,18 +17,6 @@
 #include <vector>
 
 namespace vx::test {
-
-// One application for the whole test program (fonts and painting need it); made on first use
-// and only when no one else made one.
-inline void EnsureGuiApp() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "vx_render_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication* app = new QGuiApplication(argc, argv);
-  // Ended before the leak check, so that the font caches it set up are released.
-  std::atexit([] { delete app; });
-}
 
 struct DxfLine {
   double X1, Y1, X2, Y2;

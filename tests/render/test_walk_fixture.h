@@ -7,6 +7,7 @@
 #include "render/vxCADImage.h"
 #include "render/vxDrawWalk.h"
 #include "render/vxSelectionMatrix.h"
+#include "support/vxTestGuiApp.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -19,16 +20,6 @@
 #include <vector>
 
 namespace vx::test {
-
-// One QGuiApplication for the test program (fonts and painters need it).
-inline void EnsureGuiApp() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "vx_render_tests";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QGuiApplication app(argc, argv);
-}
 
 using PointRun = std::vector<QPoint>;
 
