@@ -226,6 +226,18 @@ bool TvxGeneratorShapeEdge::CreateBulgesArc(const TFPoint& p1, const TFPoint& p2
 void TvxGeneratorShapeEdge::CreateBSpline(const TFPointList& controls, const TvxDoubleList& knots,
                                           int degree, const TvxDoubleList* weights) {
   if (!IsBSpline(degree)) return;
+  SampleBSpline(controls, knots, degree, weights);
+}
+
+void TvxGeneratorShapeEdge::CreateRationalBSpline(const TFPointList& controls,
+                                                  const TvxDoubleList& knots, int degree,
+                                                  const TvxDoubleList* weights) {
+  if (degree < 1 || degree > 9) return;
+  SampleBSpline(controls, knots, degree, weights);
+}
+
+void TvxGeneratorShapeEdge::SampleBSpline(const TFPointList& controls, const TvxDoubleList& knots,
+                                          int degree, const TvxDoubleList* weights) {
   std::lock_guard<std::mutex> guard(FLock);
   if (!CanOutput() || controls.Count() == 0 || knots.Count() < 2) return;
   if (weights && weights->Count() == 0) weights = nullptr;

@@ -85,6 +85,10 @@ class TvxGeneratorShapeEdge {
   // is added at the end.
   void CreateBSpline(const TFPointList& controls, const TvxDoubleList& knots, int degree,
                      const TvxDoubleList* weights = nullptr);
+  // The same sampling for every degree 1..9, cubic included: for rational curves, whose
+  // weights CreateSplineByKnots cannot carry.
+  void CreateRationalBSpline(const TFPointList& controls, const TvxDoubleList& knots, int degree,
+                             const TvxDoubleList* weights);
 
   // Cubic spline by knots: the first control point, samples of the spans 3..count-1 at
   // parameters k_i + j*(k_i+1 - k_i)*step below k_i+1, the last control point. Without knots the
@@ -97,6 +101,8 @@ class TvxGeneratorShapeEdge {
 
  private:
   bool CanOutput() const;
+  void SampleBSpline(const TFPointList& controls, const TvxDoubleList& knots, int degree,
+                     const TvxDoubleList* weights);
   void AddPoint(const TFPoint& p);
   void QuadraticStep(const TFPoint& p1, const TFPoint& p2, const TFPoint& p3, unsigned depth);
 
