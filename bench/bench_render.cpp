@@ -48,13 +48,16 @@ void SetView(TvxCADImage& img, double factor) {
   img.SetCustomDraw(false);
 }
 
-void RunDraw(benchmark::State& state, double factor) {
+// Arguments: the zoom factor (1: full extents; 10 shows 1 % of their area, 100 1 % of their
+// width) and whether the canvas antialiases.
+void BM_Draw(benchmark::State& state) {
   TvxCADImage* img = BenchImage();
   if (!img) {
     state.SkipWithError("set VX_BENCH_DXF to a DXF file");
     return;
   }
-  SetView(*img, factor);
+  SetView(*img, static_cast<double>(state.range(0)));
+  img->SetAntialias(state.range(1) != 0);
   QImage picture(cnstWidth, cnstHeight, QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
     QPainter p(&picture);
@@ -62,11 +65,9 @@ void RunDraw(benchmark::State& state, double factor) {
   }
 }
 
-void BM_DrawAtExtents(benchmark::State& state) { RunDraw(state, 1); }
-// Zoomed in by the argument: 10 shows 1 % of the extents' area, 100 1 % of their width.
-void BM_DrawZoomedIn(benchmark::State& state) { RunDraw(state, static_cast<double>(state.range(0))); }
-
-BENCHMARK(BM_DrawAtExtents)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DrawZoomedIn)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Draw)
+    ->ArgNames({"zoom", "aa"})
+    ->ArgsProduct({{1, 10, 100}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -131,6 +131,7 @@ bool TvxCADImage::Assign(const TvxGraphic& source) {
   FPlotWindowAreaColor = src->FPlotWindowAreaColor;
   FTextVisible = src->FTextVisible;
   FUseWinEllipse = src->FUseWinEllipse;
+  FAntialias = src->FAntialias;
   FBorderSize = src->FBorderSize;
   FBorderType = src->FBorderType;
   FIsWithoutBorder = src->FIsWithoutBorder;

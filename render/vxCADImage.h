@@ -202,6 +202,9 @@ class TvxCADImage : public TvxGraphic {
   // ---- pixel mapping ----
   QPoint GetPoint(const TFPoint& p) const;   // through FDraw.Matrix, clamped to +-2^24
   TFPoint GetPointF(const TFPoint& p) const;  // unrounded, through FDraw.Matrix
+  // The device point the walk draws: GetPoint's whole pixel, or with Antialias on the unrounded
+  // point (clamped to +-2^24; NaN gives 0).
+  QPointF DevicePoint(const TFPoint& p) const;
   // The drawing point under a device point (plan and principal-axis views: Z of the result 0).
   TFPoint GetCADCoords(double x, double y) const;
   // The device rectangle of a drawing box through the view matrix.
@@ -279,6 +282,11 @@ class TvxCADImage : public TvxGraphic {
   TvxCachingRasterMode CachingRasterMode() const { return FCachingRasterMode; }
   void SetCachingRasterMode(TvxCachingRasterMode m) { FCachingRasterMode = m; }
   static inline TvxCachingRasterMode DefaultCachingRasterMode = crmCache;
+  // The canvas paints antialiased, with the walk's points unrounded (off by default: whole pixels,
+  // the look of the platform this drawing model comes from). The selection matrix never
+  // antialiases.
+  bool Antialias() const { return FAntialias; }
+  void SetAntialias(bool v) { FAntialias = v; }
   bool IsDraw3DAxes() const { return FIsDraw3DAxes; }
   void SetIsDraw3DAxes(bool v) { FIsDraw3DAxes = v; }
 
@@ -422,6 +430,7 @@ class TvxCADImage : public TvxGraphic {
   TvxTTFMode FTTFMode = ttfAuto;
   TvxCachingRasterMode FCachingRasterMode = DefaultCachingRasterMode;
   bool FIsDraw3DAxes = false;
+  bool FAntialias = false;
 
   bool FUsePlotSetting = false, FShowPlotSetting = false, FShowPlotMargins = false,
        FShowPlotFrame = false, FShowPlotForModel = false;

@@ -119,7 +119,7 @@ void TvxCADImage::ResetCanvasState(QPainter& canvas) {
   FDraw.Color = def;
   FColorPen = FColorBrush = FColorFont = def;
   FPenWidth = 0;
-  canvas.setRenderHint(QPainter::Antialiasing, false);
+  canvas.setRenderHint(QPainter::Antialiasing, FAntialias);
   canvas.setPen(QPen(QBrush(ToColor(def)), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
   canvas.setBrush(QBrush(ToColor(def), Qt::SolidPattern));
 }

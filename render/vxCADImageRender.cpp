@@ -21,12 +21,13 @@ namespace vx {
 
 const char* const cnstVxRenderUsage =
     "usage: vxrender FILE -o OUT [--size WxH] [--background white|black|#RRGGBB]\n"
-    "                [--layout NAME|INDEX] [--window L,B,R,T]\n"
+    "                [--layout NAME|INDEX] [--window L,B,R,T] [--antialias on|off]\n"
     "Draws the drawing FILE into OUT; OUT's extension picks the format: .png, .pdf or .svg.\n"
     "  --size WxH          picture size in pixels (default 1024x768)\n"
     "  --background COLOR  white (default), black or #RRGGBB\n"
     "  --layout NAME|INDEX the layout to draw (default: the model layout)\n"
-    "  --window L,B,R,T    the drawing rectangle that fills the picture (default: the whole drawing)\n";
+    "  --window L,B,R,T    the drawing rectangle that fills the picture (default: the whole drawing)\n"
+    "  --antialias on|off  smooth lines and curves (default on; off draws whole pixels)\n";
 
 namespace {
 
@@ -120,6 +121,14 @@ bool ParseRenderOptions(const std::vector<std::string>& args, TvxRenderOptions& 
       }
     } else if (a == "--layout") {
       if (!value(o.Layout)) return false;
+    } else if (a == "--antialias") {
+      if (!value(v)) return false;
+      const std::string l = Lower(v);
+      if (l != "on" && l != "off") {
+        error = "bad --antialias '" + v + "' (expected on or off)";
+        return false;
+      }
+      o.Antialias = l == "on";
     } else if (a == "--window") {
       if (!value(v)) return false;
       std::vector<std::string_view> parts;
@@ -159,6 +168,7 @@ bool ParseRenderOptions(const std::vector<std::string>& args, TvxRenderOptions& 
 
 bool PrepareRenderImage(TvxCADImage& image, const TvxRenderOptions& o, std::string& error) {
   image.SetBackgroundColor(o.Background);
+  image.SetAntialias(o.Antialias);
   image.SetDefaultColor((o.Background & 0xFFFFFF) == 0 ? 0xFFFFFF : 0x000000);
   if (!o.Layout.empty()) {
     TvxDXFLayout* found = nullptr;

@@ -21,6 +21,7 @@ struct TvxRenderOptions {
   TColor Background = 0xFFFFFF;
   std::string Layout;                // name or index; empty: the layout the image shows
   std::optional<TFRect> Window;      // drawing rectangle mapped onto the whole output
+  bool Antialias = true;             // smooth canvas (--antialias off: whole pixels)
 };
 
 // Parses the arguments; false with a message in error on a usage error.

@@ -386,6 +386,15 @@ QPoint TvxCADImage::GetPoint(const TFPoint& p) const {
 
 TFPoint TvxCADImage::GetPointF(const TFPoint& p) const { return TransformPoint(p, FDraw.Matrix); }
 
+QPointF TvxCADImage::DevicePoint(const TFPoint& p) const {
+  if (!FAntialias) return QPointF(GetPoint(p));
+  const TFPoint q = TransformPoint(p, FDraw.Matrix);
+  auto clamp = [](double v) {
+    return std::isnan(v) ? 0.0 : std::clamp(v, -cnstMaxDeviceCoord, cnstMaxDeviceCoord);
+  };
+  return {clamp(q.X), clamp(q.Y)};
+}
+
 QRect TvxCADImage::GetRect(const TFRect& box) const {
   if (IsUnsetBox(box)) return {};
   int l = INT32_MAX, t = INT32_MAX, r = INT32_MIN, b = INT32_MIN;

@@ -115,9 +115,8 @@ struct TvxDrawWalkState {
   // ---- options and buffers ----
   bool AddOnePixel = false;  // draw the last pixel of two-point lines
   bool XorPen = false;       // the pen mixes by (not-)XOR: no pixel shortcut
-  std::vector<QPoint> Points;
+  std::vector<QPointF> Points;  // device points (whole pixels unless antialiasing)
   std::vector<int> Counts;
-  std::vector<QPointF> DevicePoints;  // whole pixels on their way to the targets
 };
 
 // ---- shared by the walk's units -------------------------------------------------------------
@@ -153,19 +152,24 @@ bool WalkPickingActive(const TvxCADImage& img);
 void WalkRegister(TvxCADImage& img);
 // Registers an entity explicitly (references, complex entities, texts) when picking is set.
 void WalkRegisterEntity(TvxCADImage& img, TvxDXFEntity* e);
+// Points are device points: whole pixels, or unrounded when the image antialiases
+// (TvxCADImage::DevicePoint). The QPoint forms take whole pixels.
+void WalkPolyline(TvxCADImage& img, const QPointF* pts, int n);
 void WalkPolyline(TvxCADImage& img, const QPoint* pts, int n);
+void WalkPolyPolyline(TvxCADImage& img, const QPointF* pts, const int* counts, int parts);
 void WalkPolyPolyline(TvxCADImage& img, const QPoint* pts, const int* counts, int parts);
-void WalkPolygon(TvxCADImage& img, const QPoint* pts, int n);
-void WalkPolyPolygon(TvxCADImage& img, const QPoint* pts, const int* counts, int parts);
+void WalkPolygon(TvxCADImage& img, const QPointF* pts, int n);
+void WalkPolyPolygon(TvxCADImage& img, const QPointF* pts, const int* counts, int parts);
 // Parts filled one by one (pieces that may overlap, such as the quads of a wide outline, must not
 // cancel each other out as the alternate rule would make them); one poly-polygon for a hook.
-void WalkPolygons(TvxCADImage& img, const QPoint* pts, const int* counts, int parts);
+void WalkPolygons(TvxCADImage& img, const QPointF* pts, const int* counts, int parts);
 // A closed outline stroked as one figure (joins at every corner, the closing one included).
-void WalkClosedPath(TvxCADImage& img, const QPoint* pts, int n);
+void WalkClosedPath(TvxCADImage& img, const QPointF* pts, int n);
 void WalkPixel(TvxCADImage& img, QPoint p, uint32_t color);
-// Counter-clockwise on the screen from the direction of start to the direction of end.
-void WalkArc(TvxCADImage& img, const QRect& box, QPoint start, QPoint end);
-void WalkEllipse(TvxCADImage& img, const QRect& box);
+// Counter-clockwise on the screen from the direction of start to the direction of end, on the
+// ellipse whose extreme points are box's corners.
+void WalkArc(TvxCADImage& img, const QRectF& box, QPointF start, QPointF end);
+void WalkEllipse(TvxCADImage& img, const QRectF& box);
 void WalkFillRegion(TvxCADImage& img, const QRegion& region, uint32_t color);
 // A fill without outline in device points: hatch and solid fills with islands, gradients, glyph
 // outlines. Unresolved colours take the default colour.

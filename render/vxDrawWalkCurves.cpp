@@ -26,12 +26,12 @@ bool UsePlatformCurve(const TvxCADImage& img, const TvxDXFCircle* c) {
   return img.UseWinEllipse() && !img.FWalk->Pattern && !c->HasExtrusion() && IsPlanView(img);
 }
 
-// The screen box of a circle of radius r about centre.
-QRect ScreenBox(TvxCADImage& img, const TFPoint& centre, double r) {
-  const QPoint a = img.GetPoint({centre.X - r, centre.Y - r, centre.Z});
-  const QPoint b = img.GetPoint({centre.X + r, centre.Y + r, centre.Z});
-  return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-               QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+// The screen box of a circle of radius r about centre: its extreme device points.
+QRectF ScreenBox(TvxCADImage& img, const TFPoint& centre, double r) {
+  const QPointF a = img.DevicePoint({centre.X - r, centre.Y - r, centre.Z});
+  const QPointF b = img.DevicePoint({centre.X + r, centre.Y + r, centre.Z});
+  return QRectF(QPointF(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                QPointF(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
 // A thick curve: its bottom outline, its raised copy and the walls between them. With dash
@@ -40,27 +40,27 @@ void DrawWalls(TvxCADImage& img, const TvxCADBasePolyline& poly) {
   const TFPointList& p = poly.PolyPoints();
   const int half = p.Count() / 2;
   TvxDrawWalkState& w = *img.FWalk;
-  std::vector<QPoint>& pts = w.Points;
+  std::vector<QPointF>& pts = w.Points;
   std::vector<int>& counts = w.Counts;
   pts.clear();
   counts.clear();
   if (poly.GetFlags() & cnstPolyPatternPoints) {
     for (int i = 0; i + 1 < half; i += 2) {
-      const QPoint a = img.GetPoint(p[i]), b = img.GetPoint(p[i + 1]);
-      const QPoint at = img.GetPoint(p[half + i]), bt = img.GetPoint(p[half + i + 1]);
-      for (const QPoint& q : {a, b, at, bt, a, at, b, bt}) pts.push_back(q);
+      const QPointF a = img.DevicePoint(p[i]), b = img.DevicePoint(p[i + 1]);
+      const QPointF at = img.DevicePoint(p[half + i]), bt = img.DevicePoint(p[half + i + 1]);
+      for (const QPointF& q : {a, b, at, bt, a, at, b, bt}) pts.push_back(q);
       counts.insert(counts.end(), {2, 2, 2, 2});
     }
   } else {
     const bool closed = poly.GetClosed() && half > 2;
     for (int side = 0; side < 2; ++side) {
-      for (int i = 0; i < half; ++i) pts.push_back(img.GetPoint(p[side * half + i]));
+      for (int i = 0; i < half; ++i) pts.push_back(img.DevicePoint(p[side * half + i]));
       if (closed) pts.push_back(pts[pts.size() - static_cast<size_t>(half)]);
       counts.push_back(half + (closed ? 1 : 0));
     }
     for (int i = 0; i < half; ++i) {
-      pts.push_back(img.GetPoint(p[i]));
-      pts.push_back(img.GetPoint(p[half + i]));
+      pts.push_back(img.DevicePoint(p[i]));
+      pts.push_back(img.DevicePoint(p[half + i]));
       counts.push_back(2);
     }
   }
@@ -74,18 +74,18 @@ void DrawPolygonMesh(TvxCADImage& img, const TvxDXFPolyline& mesh) {
   const int m = mesh.MeshM(), n = mesh.MeshN();
   if (m <= 0 || n <= 0 || static_cast<int64_t>(m) * n > p.Count()) return;
   TvxDrawWalkState& w = *img.FWalk;
-  std::vector<QPoint>& pts = w.Points;
+  std::vector<QPointF>& pts = w.Points;
   std::vector<int>& counts = w.Counts;
   pts.clear();
   counts.clear();
   for (int i = 0; i < m; ++i) {
-    for (int j = 0; j < n; ++j) pts.push_back(img.GetPoint(p[i * n + j]));
-    if (mesh.IsMeshNClosed() && n > 2) pts.push_back(img.GetPoint(p[i * n]));
+    for (int j = 0; j < n; ++j) pts.push_back(img.DevicePoint(p[i * n + j]));
+    if (mesh.IsMeshNClosed() && n > 2) pts.push_back(img.DevicePoint(p[i * n]));
     counts.push_back(n + (mesh.IsMeshNClosed() && n > 2 ? 1 : 0));
   }
   for (int j = 0; j < n; ++j) {
-    for (int i = 0; i < m; ++i) pts.push_back(img.GetPoint(p[i * n + j]));
-    if (mesh.IsMeshMClosed() && m > 2) pts.push_back(img.GetPoint(p[j]));
+    for (int i = 0; i < m; ++i) pts.push_back(img.DevicePoint(p[i * n + j]));
+    if (mesh.IsMeshMClosed() && m > 2) pts.push_back(img.DevicePoint(p[j]));
     counts.push_back(m + (mesh.IsMeshMClosed() && m > 2 ? 1 : 0));
   }
   WalkPolyPolyline(img, pts.data(), counts.data(), static_cast<int>(counts.size()));
@@ -95,7 +95,7 @@ void DrawPolygonMesh(TvxCADImage& img, const TvxDXFPolyline& mesh) {
 void DrawPolyfaceMesh(TvxCADImage& img, const TvxDXFPolyline& mesh) {
   const TFPointList& p = mesh.PolyPoints();
   TvxDrawWalkState& w = *img.FWalk;
-  std::vector<QPoint>& pts = w.Points;
+  std::vector<QPointF>& pts = w.Points;
   std::vector<int>& counts = w.Counts;
   pts.clear();
   counts.clear();
@@ -105,8 +105,8 @@ void DrawPolyfaceMesh(TvxCADImage& img, const TvxDXFPolyline& mesh) {
       const int a = f.Index[static_cast<size_t>(k)];
       const int b = f.Index[static_cast<size_t>((k + 1) % f.Count)];
       if (a < 0 || b < 0 || a >= p.Count() || b >= p.Count() || a == b) continue;
-      pts.push_back(img.GetPoint(p[a]));
-      pts.push_back(img.GetPoint(p[b]));
+      pts.push_back(img.DevicePoint(p[a]));
+      pts.push_back(img.DevicePoint(p[b]));
       counts.push_back(2);
     }
   }
@@ -117,12 +117,12 @@ void DrawPolyfaceMesh(TvxCADImage& img, const TvxDXFPolyline& mesh) {
 // The wide outline: quads of four points, each filled in the current colour.
 void DrawWideOutline(TvxCADImage& img, const TFPointList& quads) {
   TvxDrawWalkState& w = *img.FWalk;
-  std::vector<QPoint>& pts = w.Points;
+  std::vector<QPointF>& pts = w.Points;
   std::vector<int>& counts = w.Counts;
   pts.clear();
   counts.clear();
   for (int i = 0; i + 3 < quads.Count(); i += 4) {
-    for (int k = 0; k < 4; ++k) pts.push_back(img.GetPoint(quads[i + k]));
+    for (int k = 0; k < 4; ++k) pts.push_back(img.DevicePoint(quads[i + k]));
     counts.push_back(4);
   }
   if (counts.empty()) return;
@@ -176,10 +176,10 @@ int WalkDrawArc(TvxCADImage& img, TvxDXFEntity* e) {
   auto* arc = dynamic_cast<TvxDXFArc*>(e);
   if (!arc) return 0;
   if (arc->EntType() == ceArc && UsePlatformCurve(img, arc) && !arc->IsPolyZThickness()) {
-    QPoint start = img.GetPoint(arc->GetStartPoint());
-    QPoint end = img.GetPoint(arc->GetEndPoint());
+    QPointF start = img.DevicePoint(arc->GetStartPoint());
+    QPointF end = img.DevicePoint(arc->GetEndPoint());
     if (start == end && !arc->GetClosed()) {
-      WalkPixel(img, start, WalkPixelColor(img));
+      WalkPixel(img, DevicePixel(start), WalkPixelColor(img));
       return 0;
     }
     // counter-clockwise in the drawing is clockwise on a screen whose Y runs down

@@ -19,8 +19,8 @@ double RowScale(const TFMatrix& m, int r) {
   return std::isfinite(s) && s > 1e-12 ? s : 1.0;
 }
 
-void DrawPixelLine(TvxCADImage& img, QPoint q) {
-  const QPoint two[2]{q, q + QPoint(1, 0)};
+void DrawPixelLine(TvxCADImage& img, QPointF q) {
+  const QPointF two[2]{q, q + QPointF(1, 0)};
   WalkPolyline(img, two, 2);
 }
 
@@ -36,16 +36,16 @@ uint32_t WalkPixelColor(const TvxCADImage& img) {
 
 void WalkDrawPoints(TvxCADImage& img, const TFPoint* pts, int n, bool closed) {
   if (!pts || n <= 0) return;
-  std::vector<QPoint>& buf = img.FWalk->Points;
+  std::vector<QPointF>& buf = img.FWalk->Points;
   buf.clear();
   for (int i = 0; i < n; ++i) {
-    const QPoint q = img.GetPoint(pts[i]);
+    const QPointF q = img.DevicePoint(pts[i]);
     if (buf.empty() || buf.back() != q) buf.push_back(q);
   }
   if (closed && buf.size() > 1 && buf.back() == buf.front()) buf.pop_back();
   const int m = static_cast<int>(buf.size());
   if (m == 1) {
-    WalkPixel(img, buf.front(), WalkPixelColor(img));
+    WalkPixel(img, DevicePixel(buf.front()), WalkPixelColor(img));
   } else if (closed && m > 2) {
     WalkClosedPath(img, buf.data(), m);
   } else {
@@ -55,7 +55,7 @@ void WalkDrawPoints(TvxCADImage& img, const TFPoint* pts, int n, bool closed) {
 
 void WalkDrawPieces(TvxCADImage& img, const TFPointList& pieces) {
   TvxDrawWalkState& w = *img.FWalk;
-  std::vector<QPoint>& pts = w.Points;
+  std::vector<QPointF>& pts = w.Points;
   std::vector<int>& counts = w.Counts;
   pts.clear();
   counts.clear();
@@ -73,11 +73,11 @@ void WalkDrawPieces(TvxCADImage& img, const TFPointList& pieces) {
     const TFPoint fa = img.GetPointF(a);
     // pieces that join within half a pixel make one run
     if (open && std::hypot(fa.X - lastF.X, fa.Y - lastF.Y) <= 0.5) {
-      pts.push_back(img.GetPoint(b));
+      pts.push_back(img.DevicePoint(b));
       ++counts.back();
     } else {
-      pts.push_back(img.GetPoint(a));
-      pts.push_back(img.GetPoint(b));
+      pts.push_back(img.DevicePoint(a));
+      pts.push_back(img.DevicePoint(b));
       counts.push_back(2);
       open = true;
     }
@@ -159,31 +159,31 @@ int WalkDrawPoint(TvxCADImage& img, TvxDXFEntity* e) {
   const TvxPointShapes* shapes = point->Shapes();
   if (shapes && !shapes->Parts.empty()) {
     TvxDrawWalkState& w = *img.FWalk;
-    std::vector<QPoint>& pts = w.Points;
+    std::vector<QPointF>& pts = w.Points;
     std::vector<int>& counts = w.Counts;
     pts.clear();
     counts.clear();
     for (const std::vector<TFPoint>& part : shapes->Parts) {
       if (part.empty()) continue;
       if (part.size() == 1) {
-        const QPoint q = img.GetPoint(part.front());
+        const QPointF q = img.DevicePoint(part.front());
         pts.push_back(q);
-        pts.push_back(q + QPoint(1, 0));
+        pts.push_back(q + QPointF(1, 0));
         counts.push_back(2);
         continue;
       }
-      for (const TFPoint& p : part) pts.push_back(img.GetPoint(p));
+      for (const TFPoint& p : part) pts.push_back(img.DevicePoint(p));
       counts.push_back(static_cast<int>(part.size()));
     }
     WalkPolyPolyline(img, pts.data(), counts.data(), static_cast<int>(counts.size()));
     return 0;
   }
-  const QPoint q = img.GetPoint(point->GetPoint());
+  const QPointF q = img.DevicePoint(point->GetPoint());
   DrawPixelLine(img, q);
   if (point->GetZThick() != 0) {
-    const QPoint top = img.GetPoint(AddFPoint(point->GetPoint(), point->ThicknessVector()));
+    const QPointF top = img.DevicePoint(AddFPoint(point->GetPoint(), point->ThicknessVector()));
     DrawPixelLine(img, top);
-    const QPoint edge[2]{q, top};
+    const QPointF edge[2]{q, top};
     if (top != q) WalkPolyline(img, edge, 2);
   }
   return 0;
@@ -224,16 +224,17 @@ int WalkDrawLine(TvxCADImage& img, TvxDXFEntity* e) {
       return 0;
     }
   }
-  QPoint ab[2];
-  if (w.Ready && w.Index >= 2) {
+  QPointF ab[2];
+  if (w.Ready && w.Index >= 2 && !img.Antialias()) {
+    // the measure already mapped both ends to whole pixels
     ab[0] = w.IPoints[0];
     ab[1] = w.IPoints[1];
   } else {
-    ab[0] = img.GetPoint(ends[0]);
-    ab[1] = img.GetPoint(ends[1]);
+    ab[0] = img.DevicePoint(ends[0]);
+    ab[1] = img.DevicePoint(ends[1]);
   }
   if (ab[0] == ab[1])
-    WalkPixel(img, ab[0], WalkPixelColor(img));
+    WalkPixel(img, DevicePixel(ab[0]), WalkPixelColor(img));
   else
     WalkPolyline(img, ab, 2);
   return 0;

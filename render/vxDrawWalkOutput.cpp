@@ -14,16 +14,6 @@ namespace vx {
 
 namespace {
 
-// The walk's whole pixels as device points for the targets.
-const QPointF* ToDevice(TvxDrawWalkState& w, const QPoint* pts, int n) {
-  w.DevicePoints.resize(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) w.DevicePoints[static_cast<size_t>(i)] = QPointF(pts[i]);
-  return w.DevicePoints.data();
-}
-
-// The device box of a pixel rectangle: its corner pixels.
-QRectF ToDevice(const QRect& r) { return QRectF(QPointF(r.topLeft()), QPointF(r.bottomRight())); }
-
 TColor Resolved(const TvxCADImage& img, TColor color) {
   if (color == clForeground || color == clByLayer || color == clByBlock) return img.DefaultColor();
   return color;
@@ -75,23 +65,37 @@ void WalkRegister(TvxCADImage& img) {
 
 // ---- primitives -------------------------------------------------------------------------------
 
-void WalkPolyline(TvxCADImage& img, const QPoint* pts, int n) {
+void WalkPolyline(TvxCADImage& img, const QPointF* pts, int n) {
   if (!pts || n <= 0) return;
   TvxDrawWalkState& w = *img.FWalk;
   w.PixelValid = false;
-  QPoint three[3];
-  if (w.AddOnePixel && n == 2 && img.FPenWidth <= 1 && !img.IsIterator()) {
-    // the line's own last pixel, which the pen leaves out
+  QPointF three[3];
+  if (w.AddOnePixel && n == 2 && img.FPenWidth <= 1 && !img.IsIterator() && !img.Antialias()) {
+    // the line's own last pixel, which the aliased pen leaves out
     three[0] = pts[0];
     three[1] = pts[1];
-    three[2] = pts[1] + QPoint(0, 1);
+    three[2] = pts[1] + QPointF(0, 1);
     pts = three;
     n = 3;
   }
-  w.Output.Polyline(ToDevice(w, pts, n), n);
+  w.Output.Polyline(pts, n);
+}
+
+void WalkPolyline(TvxCADImage& img, const QPoint* pts, int n) {
+  if (!pts || n <= 0) return;
+  // converted into a buffer the QPointF form never uses
+  std::vector<QPointF> device(pts, pts + n);
+  WalkPolyline(img, device.data(), n);
 }
 
 void WalkPolyPolyline(TvxCADImage& img, const QPoint* pts, const int* counts, int parts) {
+  if (!pts || !counts || parts <= 0) return;
+  const int total = TotalCount(counts, parts);
+  std::vector<QPointF> device(pts, pts + total);
+  WalkPolyPolyline(img, device.data(), counts, parts);
+}
+
+void WalkPolyPolyline(TvxCADImage& img, const QPointF* pts, const int* counts, int parts) {
   if (!pts || !counts || parts <= 0) return;
   TvxDrawWalkState& w = *img.FWalk;
   w.PixelValid = false;
@@ -103,35 +107,31 @@ void WalkPolyPolyline(TvxCADImage& img, const QPoint* pts, const int* counts, in
     }
     return;
   }
-  w.Output.PolyPolyline(ToDevice(w, pts, TotalCount(counts, parts)), counts, parts);
+  w.Output.PolyPolyline(pts, counts, parts);
 }
 
-void WalkPolygon(TvxCADImage& img, const QPoint* pts, int n) {
+void WalkPolygon(TvxCADImage& img, const QPointF* pts, int n) {
   if (!pts || n <= 0) return;
-  TvxDrawWalkState& w = *img.FWalk;
-  w.PixelValid = false;
-  w.Output.Polygon(ToDevice(w, pts, n), n);
+  img.FWalk->PixelValid = false;
+  img.FWalk->Output.Polygon(pts, n);
 }
 
-void WalkPolyPolygon(TvxCADImage& img, const QPoint* pts, const int* counts, int parts) {
+void WalkPolyPolygon(TvxCADImage& img, const QPointF* pts, const int* counts, int parts) {
   if (!pts || !counts || parts <= 0) return;
-  TvxDrawWalkState& w = *img.FWalk;
-  w.PixelValid = false;
-  w.Output.PolyPolygon(ToDevice(w, pts, TotalCount(counts, parts)), counts, parts, false);
+  img.FWalk->PixelValid = false;
+  img.FWalk->Output.PolyPolygon(pts, counts, parts, false);
 }
 
-void WalkPolygons(TvxCADImage& img, const QPoint* pts, const int* counts, int parts) {
+void WalkPolygons(TvxCADImage& img, const QPointF* pts, const int* counts, int parts) {
   if (!pts || !counts || parts <= 0) return;
-  TvxDrawWalkState& w = *img.FWalk;
-  w.PixelValid = false;
-  w.Output.PolyPolygon(ToDevice(w, pts, TotalCount(counts, parts)), counts, parts, true);
+  img.FWalk->PixelValid = false;
+  img.FWalk->Output.PolyPolygon(pts, counts, parts, true);
 }
 
-void WalkClosedPath(TvxCADImage& img, const QPoint* pts, int n) {
+void WalkClosedPath(TvxCADImage& img, const QPointF* pts, int n) {
   if (!pts || n <= 0) return;
-  TvxDrawWalkState& w = *img.FWalk;
-  w.PixelValid = false;
-  w.Output.ClosedPath(ToDevice(w, pts, n), n);
+  img.FWalk->PixelValid = false;
+  img.FWalk->Output.ClosedPath(pts, n);
 }
 
 void WalkPixel(TvxCADImage& img, QPoint p, uint32_t color) {
@@ -140,14 +140,14 @@ void WalkPixel(TvxCADImage& img, QPoint p, uint32_t color) {
   img.FWalk->Output.Pixel(p, Resolved(img, color));
 }
 
-void WalkArc(TvxCADImage& img, const QRect& box, QPoint start, QPoint end) {
+void WalkArc(TvxCADImage& img, const QRectF& box, QPointF start, QPointF end) {
   img.FWalk->PixelValid = false;
-  img.FWalk->Output.Arc(ToDevice(box), QPointF(start), QPointF(end));
+  img.FWalk->Output.Arc(box, start, end);
 }
 
-void WalkEllipse(TvxCADImage& img, const QRect& box) {
+void WalkEllipse(TvxCADImage& img, const QRectF& box) {
   img.FWalk->PixelValid = false;
-  img.FWalk->Output.Ellipse(ToDevice(box));
+  img.FWalk->Output.Ellipse(box);
 }
 
 void WalkFillRegion(TvxCADImage& img, const QRegion& region, uint32_t color) {

@@ -26,10 +26,10 @@ int RingCorners(const TvxSolidCorners& c, TFPoint* out) {
 }
 
 // Maps a ring, drops consecutive coinciding screen points and closes it.
-int MapRing(TvxCADImage& img, const TFPoint* ring, int n, QPoint* out) {
+int MapRing(TvxCADImage& img, const TFPoint* ring, int n, QPointF* out) {
   int m = 0;
   for (int i = 0; i < n; ++i) {
-    const QPoint q = img.GetPoint(ring[i]);
+    const QPointF q = img.DevicePoint(ring[i]);
     if (m == 0 || out[m - 1] != q) out[m++] = q;
   }
   while (m > 1 && out[m - 1] == out[0]) --m;
@@ -54,31 +54,31 @@ int WalkDrawSolid(TvxCADImage& img, TvxDXFEntity* e) {
   if (std::abs(thick) > 1e-6 && (std::abs(z.X) > 1e-6 || std::abs(z.Y) > 1e-6) &&
       !img.IsIterator()) {
     TvxDrawWalkState& w = *img.FWalk;
-    std::vector<QPoint>& pts = w.Points;
+    std::vector<QPointF>& pts = w.Points;
     std::vector<int>& counts = w.Counts;
     pts.clear();
     counts.clear();
     TFPoint top[4];
     for (int i = 0; i < n; ++i) top[i] = {ring[i].X, ring[i].Y, ring[i].Z + thick};
-    QPoint mapped[5];
+    QPointF mapped[5];
     for (const TFPoint* r : {static_cast<const TFPoint*>(ring), static_cast<const TFPoint*>(top)}) {
       const int m = MapRing(img, r, n, mapped);
       pts.insert(pts.end(), mapped, mapped + m);
       counts.push_back(m);
     }
     for (int i = 0; i < n; ++i) {
-      pts.push_back(img.GetPoint(ring[i]));
-      pts.push_back(img.GetPoint(top[i]));
+      pts.push_back(img.DevicePoint(ring[i]));
+      pts.push_back(img.DevicePoint(top[i]));
       counts.push_back(2);
     }
     WalkPolyPolyline(img, pts.data(), counts.data(), static_cast<int>(counts.size()));
     return 0;
   }
 
-  QPoint mapped[5];
+  QPointF mapped[5];
   const int m = MapRing(img, ring, n, mapped);
   if (m == 1) {
-    WalkPixel(img, mapped[0], WalkPixelColor(img));
+    WalkPixel(img, DevicePixel(mapped[0]), WalkPixelColor(img));
   } else if (m <= 3) {
     // two distinct corners on the screen: a line
     WalkPolyline(img, mapped, 2);
@@ -112,13 +112,13 @@ int WalkDraw3dFace(TvxCADImage& img, TvxDXFEntity* e) {
   }
   // each edge (or dash) is its own part: edges that meet are not merged
   TvxDrawWalkState& w = *img.FWalk;
-  std::vector<QPoint>& pts = w.Points;
+  std::vector<QPointF>& pts = w.Points;
   std::vector<int>& counts = w.Counts;
   pts.clear();
   counts.clear();
   for (int i = 0; i + 1 < edges.Count(); i += 2) {
-    pts.push_back(img.GetPoint(edges[i]));
-    pts.push_back(img.GetPoint(edges[i + 1]));
+    pts.push_back(img.DevicePoint(edges[i]));
+    pts.push_back(img.DevicePoint(edges[i + 1]));
     counts.push_back(2);
   }
   if (!counts.empty())

@@ -1,6 +1,7 @@
-// Golden pictures: three corpus drawings drawn at 256 x 192 the way vxrender draws them, compared
-// with pictures checked by eye (tests/render/golden/make_golden.sh makes them again). Small
-// differences of rasterisation are tolerated; a changed drawing is not.
+// Golden pictures: three corpus drawings drawn at 256 x 192 the way vxrender draws them, in whole
+// pixels (NAME.png) and antialiased (NAME_aa.png), compared with pictures checked by eye
+// (tests/render/golden/make_golden.sh makes them again). Small differences of rasterisation are
+// tolerated; a changed drawing is not.
 #include "test_image_fixture.h"
 
 #include "render/vxCADImageRender.h"
@@ -36,27 +37,31 @@ TEST_F(ImageGoldenTest, CorpusDrawingsMatchTheirPictures) {
   for (const Case& c : std::initializer_list<Case>{
            {"r11_entities-2d.png", "old-dwg/r11_entities-2d.dxf"},
            {"example_2000.png", "libredwg/example_2000.dxf"},
-           {"sample_AC1015_ascii.png", "same-drawing/sample_AC1015_ascii.dxf"}}) {
-    SCOPED_TRACE(c.drawing);
-    const fs::path drawing = fs::path(corpus) / c.drawing;
-    const QImage want(QString::fromStdString((golden / c.picture).string()));
-    if (!fs::exists(drawing) || want.isNull()) {
-      ADD_FAILURE() << "missing " << drawing << " or " << (golden / c.picture);
-      continue;
+           {"sample_AC1015_ascii.png", "same-drawing/sample_AC1015_ascii.dxf"}})
+    for (const bool antialias : {false, true}) {
+      std::string picture = c.picture;
+      if (antialias) picture.insert(picture.size() - 4, "_aa");
+      SCOPED_TRACE(picture);
+      const fs::path drawing = fs::path(corpus) / c.drawing;
+      const QImage want(QString::fromStdString((golden / picture).string()));
+      if (!fs::exists(drawing) || want.isNull()) {
+        ADD_FAILURE() << "missing " << drawing << " or " << (golden / picture);
+        continue;
+      }
+      TvxCADdxfImage image;
+      image.LoadFromFile(drawing.string());
+      TvxRenderOptions options;
+      options.Antialias = antialias;
+      std::string error;
+      ASSERT_TRUE(PrepareRenderImage(image, options, error)) << error;
+      const QImage got = RenderToImage(image, 256, 192).convertToFormat(QImage::Format_RGB32);
+      ASSERT_EQ(got.size(), want.size());
+      const int limit = got.width() * got.height() / 200;  // 0.5 %
+      const int diff = DifferentPixels(got, want.convertToFormat(QImage::Format_RGB32));
+      EXPECT_LE(diff, limit);
+      if (diff > limit)
+        got.save(QString::fromStdString((fs::temp_directory_path() / picture).string()), "PNG");
     }
-    TvxCADdxfImage image;
-    image.LoadFromFile(drawing.string());
-    TvxRenderOptions options;
-    std::string error;
-    ASSERT_TRUE(PrepareRenderImage(image, options, error)) << error;
-    const QImage got = RenderToImage(image, 256, 192).convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(got.size(), want.size());
-    const int limit = got.width() * got.height() / 200;  // 0.5 %
-    const int diff = DifferentPixels(got, want.convertToFormat(QImage::Format_RGB32));
-    EXPECT_LE(diff, limit);
-    if (diff > limit)
-      got.save(QString::fromStdString((fs::temp_directory_path() / c.picture).string()), "PNG");
-  }
 }
 
 }  // namespace

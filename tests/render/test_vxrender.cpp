@@ -60,6 +60,8 @@ TEST_F(VxRenderTest, UsageErrors) {
            {"a.dxf", "-o", "b.png", "--window", "5,0,1,1"},
            {"a.dxf", "-o", "b.png", "--window", "0,0,nan,1"},
            {"a.dxf", "-o", "b.png", "--bogus"},
+           {"a.dxf", "-o", "b.png", "--antialias"},
+           {"a.dxf", "-o", "b.png", "--antialias", "yes"},
            {"a.dxf", "c.dxf", "-o", "b.png"}}) {
     std::string joined;
     for (const auto& a : args) joined += a + " ";
@@ -87,6 +89,37 @@ TEST_F(VxRenderTest, OptionsParse) {
   EXPECT_DOUBLE_EQ(o.Window->Bottom, 2);
   EXPECT_DOUBLE_EQ(o.Window->Right, 30);
   EXPECT_DOUBLE_EQ(o.Window->Top, 4);
+  EXPECT_TRUE(o.Antialias);  // on unless asked otherwise
+  TvxRenderOptions plain;
+  ASSERT_TRUE(ParseRenderOptions({"in.dxf", "-o", "o.png", "--antialias", "OFF"}, plain, error, help))
+      << error;
+  EXPECT_FALSE(plain.Antialias);
+}
+
+// A slanted line: antialiased, its edge pixels blend red into the white background; in whole
+// pixels (--antialias off) every pixel is either pure red or pure white.
+TEST_F(VxRenderTest, AntialiasSmoothsSlantedLines) {
+  for (const bool antialias : {true, false}) {
+    SCOPED_TRACE(antialias ? "antialiased" : "whole pixels");
+    auto image = LoadedImage(DxfWithLines({{0, 0, 100, 37, 1}}));
+    TvxRenderOptions o;
+    o.Antialias = antialias;
+    std::string error;
+    ASSERT_TRUE(PrepareRenderImage(*image, o, error));
+    const QImage img = RenderToImage(*image, 200, 100);
+    int pure = 0, blended = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) {
+        const QRgb p = img.pixel(x, y) & 0xFFFFFF;
+        if (p == 0xFF0000) ++pure;
+        else if (p != 0xFFFFFF) ++blended;
+      }
+    EXPECT_GT(pure + blended, 100);  // the line is there
+    if (antialias)
+      EXPECT_GT(blended, pure);
+    else
+      EXPECT_EQ(blended, 0);
+  }
 }
 
 TEST_F(VxRenderTest, WritesThreeFormats) {
@@ -133,6 +166,7 @@ TEST_F(VxRenderTest, WindowFillsThePicture) {
   auto image = LoadedImage(DxfWithLines({{0, 0, 100, 50, 1}, {-500, 400, 500, 400, 1}}));
   TvxRenderOptions o;
   o.Window = TFRect{0, 50, 0, 100, 0, 0};
+  o.Antialias = false;  // pure colours at the corners
   std::string error;
   ASSERT_TRUE(PrepareRenderImage(*image, o, error));
   const QImage img = RenderToImage(*image, 200, 100);

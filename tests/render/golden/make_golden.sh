@@ -10,8 +10,10 @@ corpus=${VX_CORPUS:-$root/../shared/corpus}
 export QT_QPA_PLATFORM=offscreen
 
 # golden name            drawing in the corpus (keep in step with test_image_golden.cpp)
+# Each drawing twice: whole pixels (NAME.png) and antialiased (NAME_aa.png).
 while read -r name drawing; do
-  "$build/bin/vxrender" "$corpus/$drawing" -o "$here/$name" --size 256x192
+  "$build/bin/vxrender" "$corpus/$drawing" -o "$here/$name" --size 256x192 --antialias off
+  "$build/bin/vxrender" "$corpus/$drawing" -o "$here/${name%.png}_aa.png" --size 256x192
   echo "$name <- $drawing"
 done <<'LIST'
 r11_entities-2d.png old-dwg/r11_entities-2d.dxf
