@@ -187,9 +187,7 @@ std::vector<std::string> TvxDXFConverter::InstalledSupportPaths() {
 }
 
 void TvxDXFConverter::FreeEntityDictionaries() {
-  for (const TvxHashItem& h : FEntityDictionaries)
-    delete static_cast<TvxEntityDictionaryEntry*>(h.Data);
-  FEntityDictionaries.Clear();
+  FEntityDictionaries.clear();
   FEntityEEDItems.Clear();  // extended-data collections belong to their entities
 }
 

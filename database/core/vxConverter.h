@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vx {
@@ -74,12 +75,6 @@ class TvxConverterExtented {
  private:
   TvxDXFConverter* FOwner;
   std::array<uint64_t, cnstMaxSaved> FHandles{};
-};
-
-// An extension dictionary registered by a reader: the owner entity's handle maps to this.
-struct TvxEntityDictionaryEntry {
-  TvxDXFEntity* Entity = nullptr;  // non-owning: the owner of the dictionary
-  uint64_t DictionaryHandle = 0;
 };
 
 using TvxConverterEvent = std::function<void(TvxDXFConverter*)>;
@@ -221,9 +216,11 @@ class TvxDXFConverter : public TvxListObject {
   void InitializeSectionsEnd(bool finalizing);
   void LoadDrawing();
   void ResolveDrawingLinks();
-  // Registered by readers: the extension dictionary of the entity with ownerHandle.
-  void RegisterEntityDictionary(uint64_t ownerHandle, TvxDXFEntity* entity,
-                                uint64_t dictionaryHandle);
+  // Registered by readers: the extension dictionary of the item with ownerHandle (the first
+  // registration of an owner counts). Only handles are kept: the registry never points at an
+  // item, so an item freed before the pass below leaves nothing behind that could be read.
+  void RegisterEntityDictionary(uint64_t ownerHandle, uint64_t dictionaryHandle);
+  int EntityDictionaryCount() const { return static_cast<int>(FEntityDictionaries.size()); }
   // Gives layers their registered extension dictionaries; drops the other entries.
   void ApplyLayerDictionaries();
   void DoExtents();
@@ -393,7 +390,7 @@ class TvxDXFConverter : public TvxListObject {
   std::unique_ptr<TvxMapEntities> FMapEntities;
   unsigned FTotalACISLoading = 0;
   double FMeshQuality = 0.01;
-  TvxCollection FEntityDictionaries{dupIgnore};  // handle -> TvxEntityDictionaryEntry (owned)
+  std::unordered_map<uint64_t, uint64_t> FEntityDictionaries;  // owner handle -> dictionary handle
   TvxCollection FEntityEEDItems{dupIgnore};
   int FNumberOfPartsInSpline = 24;
   int FNumberOfPartsInCircle = 48;

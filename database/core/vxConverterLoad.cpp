@@ -245,26 +245,29 @@ void TvxDXFConverter::ResolveDrawingLinks() {
 
 // ---- layer dictionaries ---------------------------------------------------------------------
 
-void TvxDXFConverter::RegisterEntityDictionary(uint64_t ownerHandle, TvxDXFEntity* entity,
-                                               uint64_t dictionaryHandle) {
-  if (FEntityDictionaries.IndexOf(ownerHandle) >= 0) return;  // one entry per owner
-  FEntityDictionaries.Add(ownerHandle, new TvxEntityDictionaryEntry{entity, dictionaryHandle});
+void TvxDXFConverter::RegisterEntityDictionary(uint64_t ownerHandle, uint64_t dictionaryHandle) {
+  if (ownerHandle == 0 || dictionaryHandle == 0) return;
+  FEntityDictionaries.emplace(ownerHandle, dictionaryHandle);  // one entry per owner
 }
 
 void TvxDXFConverter::ApplyLayerDictionaries() {
-  for (int i = FEntityDictionaries.Count() - 1; i >= 0; --i) {
-    auto* entry = static_cast<TvxEntityDictionaryEntry*>(FEntityDictionaries[i].Data);
-    auto* layer = entry ? dynamic_cast<TvxDXFLayer*>(entry->Entity) : nullptr;
-    if (!layer) {
-      delete entry;
-      FEntityDictionaries.Delete(i);
-      continue;
+  if (FEntityDictionaries.empty()) return;
+  // The owners are found by handle among the layers; entries of other owners are dropped.
+  std::unordered_map<uint64_t, uint64_t> kept;
+  if (FLayers) {
+    for (int i = 0, n = FLayers->Count(); i < n; ++i) {
+      auto* layer = dynamic_cast<TvxDXFLayer*>(FLayers->GetEntity(i));
+      if (!layer || layer->GetHandle() == 0) continue;
+      auto it = FEntityDictionaries.find(layer->GetHandle());
+      if (it == FEntityDictionaries.end()) continue;
+      kept.insert(*it);
+      if (!FObjectsSection) continue;
+      const int k = FObjectsSection->IndexOfHandle(it->second);
+      if (k >= 0) layer->SetDictionary(FObjectsSection->GetEntity(k));
+      // The round-trip colours of the dictionary's XRecord are read by the extended-data module.
     }
-    if (!FObjectsSection) continue;
-    const int k = FObjectsSection->IndexOfHandle(entry->DictionaryHandle);
-    if (k >= 0) layer->SetDictionary(FObjectsSection->GetEntity(k));
-    // The round-trip colours of the dictionary's XRecord are read by the extended-data module.
   }
+  FEntityDictionaries = std::move(kept);
 }
 
 // ---- extents --------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "database/core/vxSettings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace vx {
@@ -246,8 +247,14 @@ TvxDXFEntity* TvxDXFTable::FindEntByNameIf(
   return nullptr;
 }
 
+void TvxDXFTable::Touch() {
+  static std::atomic<uint64_t> next{0};
+  FChangeStamp = next.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 int TvxDXFTable::AddName(TvxDXFEntity* child) {
   if (!child) return -1;
+  Touch();
   std::string name = child->GetName();
   // Before its equals: among duplicates the newest is found first, as the last-to-first scan
   // of IndexOfName finds it.
@@ -257,6 +264,7 @@ int TvxDXFTable::AddName(TvxDXFEntity* child) {
 }
 
 void TvxDXFTable::RemoveName(TvxDXFEntity* child) {
+  Touch();
   if (!child || FSortEntList.empty()) return;
   const std::string name = child->GetName();
   for (auto it = LowerBoundName(FSortEntList, name);
@@ -273,6 +281,7 @@ void TvxDXFTable::RemoveName(TvxDXFEntity* child) {
 }
 
 void TvxDXFTable::RebuildNameIndex() {
+  Touch();
   FSortEntList.clear();
   FSortEntList.reserve(FEntities.size());
   for (TvxDXFEntity* e : FEntities)
@@ -280,11 +289,13 @@ void TvxDXFTable::RebuildNameIndex() {
 }
 
 void TvxDXFTable::Clear(bool freeChildren) {
+  Touch();
   FSortEntList.clear();
   TvxDXFGroup::Clear(freeChildren);
 }
 
 void TvxDXFTable::ListChanged(TvxDXFEntity* child, TvxListNotification action) {
+  Touch();
   if (!child) return;
   if (action == lnAdded)
     AddName(child);
@@ -299,6 +310,7 @@ void TvxDXFTable::LoadData(TvxDXFConverter* conv) {
 }
 
 void TvxDXFTable::UnlinkReferences() {
+  Touch();
   FSortEntList.clear();
   TvxDXFGroup::UnlinkReferences();
 }

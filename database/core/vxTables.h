@@ -231,7 +231,7 @@ struct TvxNameEntry {
 class TvxDXFTable : public TvxDXFGroup {
   VX_ENTITY_CLASS(TvxDXFTable)
  public:
-  TvxDXFTable() : FNamedItem(this) {}
+  TvxDXFTable() : FNamedItem(this) { Touch(); }
 
   std::string GetName() const override { return FNamedItem.Name(); }
   void SetName(const std::string& name) override { FNamedItem.SetName(name); }
@@ -252,6 +252,10 @@ class TvxDXFTable : public TvxDXFGroup {
   void RemoveName(TvxDXFEntity* child) override;
   void RebuildNameIndex();
   const std::vector<TvxNameEntry>& NameIndex() const { return FSortEntList; }
+  // Changes whenever a child joins, leaves or is renamed, and differs between any two tables of
+  // the process: a cache of lookups made in a table is valid while the table and its stamp are
+  // the same (the count alone would miss one child leaving and another joining).
+  uint64_t ChangeStamp() const { return FChangeStamp; }
 
   void Clear(bool freeChildren) override;
   void ListChanged(TvxDXFEntity* child, TvxListNotification action) override;
@@ -262,8 +266,11 @@ class TvxDXFTable : public TvxDXFGroup {
  protected:
   bool IsDrawable() const override { return false; }
 
+  void Touch();
+
   TvxNamedItem FNamedItem;
   std::vector<TvxNameEntry> FSortEntList;
+  uint64_t FChangeStamp = 0;
 };
 
 class TvxDXFDictionary : public TvxDXFTable {

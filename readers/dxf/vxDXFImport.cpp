@@ -69,7 +69,7 @@ void LoadDXF(TvxDXFConverter* conv, const TdxfSource& source, TvxDXFLoadResult& 
   TdxfLoader loader(*tokens, conv);
   TdxfMain main;
   main.FEnt = conv->Main();
-  main.FAdded = true;
+  main.FAdded = main.FFinal = true;
 
   std::string error;
   if (conv->BeforeRead) conv->BeforeRead(conv);

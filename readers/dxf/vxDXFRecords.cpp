@@ -74,41 +74,26 @@ void TdxfLoader::EnsurePapers() {
   }
 }
 
-TvxDXFEntity* TdxfLoader::TNameCache::Find(const TvxDXFEntity* table, const std::string& name,
-                                            bool& found) {
-  const int count = table ? table->Count() : 0;
-  if (table != Table || count != Count) {
+template <class T>
+T* TdxfLoader::TNameCache::Find(const TvxDXFTable* table, const std::string& name) {
+  const uint64_t stamp = table ? table->ChangeStamp() : 0;
+  if (table != Table || stamp != Stamp) {
     Items.clear();
     Table = table;
-    Count = count;
+    Stamp = stamp;
   }
-  auto it = Items.find(name);
-  found = it != Items.end();
-  return found ? it->second : nullptr;
+  if (auto it = Items.find(name); it != Items.end()) return static_cast<T*>(it->second);
+  T* item = table && table->Count() > 0 ? table->FindItem<T>(name) : nullptr;
+  if (item) Items.emplace(name, item);
+  return item;
 }
 
 TvxDXFLayer* TdxfLoader::FindLayer(const std::string& name) {
-  static const std::string kDefault = "0";
-  const std::string& key = name.empty() ? kDefault : name;
-  TvxDXFTable* t = Conv->Layers();
-  bool found = false;
-  TvxDXFEntity* cached = FLayerCache.Find(t, key, found);
-  if (found) return static_cast<TvxDXFLayer*>(cached);
-  TvxDXFLayer* layer = t && t->Count() > 0 ? t->FindItem<TvxDXFLayer>(key) : nullptr;
-  if (layer) FLayerCache.Items.emplace(key, layer);
-  return layer;
+  return FLayerCache.Find<TvxDXFLayer>(Conv->Layers(), name.empty() ? cnstDefaultLayer : name);
 }
 
 TvxDXFLineType* TdxfLoader::FindLType(const std::string& name) {
-  static const std::string kDefault = "BYLAYER";
-  const std::string& key = name.empty() ? kDefault : name;
-  TvxDXFTable* t = Conv->LTypes();
-  bool found = false;
-  TvxDXFEntity* cached = FLTypeCache.Find(t, key, found);
-  if (found) return static_cast<TvxDXFLineType*>(cached);
-  TvxDXFLineType* lt = t && t->Count() > 0 ? t->FindItem<TvxDXFLineType>(key) : nullptr;
-  if (lt) FLTypeCache.Items.emplace(key, lt);
-  return lt;
+  return FLTypeCache.Find<TvxDXFLineType>(Conv->LTypes(), name.empty() ? cnstDefaultLType : name);
 }
 
 const TdxfRecordRow* TdxfLoader::FindRecord(const std::string& name) {
@@ -126,12 +111,12 @@ const TdxfRecordRow* TdxfLoader::FindRecord(const std::string& name) {
 
 TvxDXFEntity* TdxfLoader::Layers(const std::string& name) {
   if (TvxDXFLayer* layer = FindLayer(name)) return layer;
-  return TvxLinkObject::ByName(name.empty() ? std::string("0") : name);
+  return TvxLinkObject::ByName(name.empty() ? cnstDefaultLayer : name);
 }
 
 TvxDXFEntity* TdxfLoader::LTypes(const std::string& name) {
   if (TvxDXFLineType* lt = FindLType(name)) return lt;
-  return TvxLinkObject::ByName(name.empty() ? std::string("BYLAYER") : name);
+  return TvxLinkObject::ByName(name.empty() ? cnstDefaultLType : name);
 }
 
 TvxDXFBlock* TdxfLoader::BlockByName(const std::string& name) const {
@@ -148,9 +133,9 @@ void TdxfLoader::RegisterBlockRecord(TvxDXFBlockRecord* rec) {
   if (rec && rec->GetHandle() != 0) FBlockRecordsByHandle[rec->GetHandle()] = rec;
 }
 
-void TdxfLoader::RegisterExtensionDictionary(TvxDXFEntity* e, uint64_t dictHandle) {
-  if (!e || dictHandle == 0 || e->GetHandle() == 0) return;
-  Conv->RegisterEntityDictionary(e->GetHandle(), e, dictHandle);
+void TdxfLoader::RegisterExtensionDictionary(uint64_t ownerHandle, uint64_t dictHandle) {
+  if (ownerHandle == 0 || dictHandle == 0) return;
+  Conv->RegisterEntityDictionary(ownerHandle, dictHandle);
   ++FExtDictionaries;
 }
 
@@ -277,14 +262,33 @@ bool TdxfObject::ReadChild(TdxfLoader& r, const std::string& name) {
   child->ReadRecord(r);
   const bool result = IsTerminator(child.get());
   if (child->FEnt) {
-    if (child->FAdded || AddChild(r, child.get())) {
+    const bool found = child->FAdded;  // an existing item: final already
+    if (found || AddChild(r, child.get())) {
       child->FAdded = true;
-      child->AfterAdded(r);
+      if (!found) child->FFinal = FFinal;
+      child->Placed(r);
     } else {
-      ++r.DroppedRecords;  // freed with the child reader
+      ++r.DroppedRecords;  // freed with the child reader, its pending registrations with it
     }
   }
   return result;
+}
+
+void TdxfObject::Placed(TdxfLoader& r) {
+  // Descendants' registrations first: they were made before this item was placed.
+  std::vector<TdxfRegistration> pending = std::move(FPending);
+  FPending.clear();
+  if (FFinal) {
+    for (TdxfRegistration& fn : pending) fn(r);
+  } else if (FOwner) {
+    for (TdxfRegistration& fn : pending) FOwner->FPending.push_back(std::move(fn));
+  }
+  AfterAdded(r);
+}
+
+void TdxfObject::Register(TdxfLoader& r, TdxfRegistration fn) {
+  if (FFinal) fn(r);
+  else if (FOwner) FOwner->FPending.push_back(std::move(fn));
 }
 
 TdxfObject* TdxfObject::NewChild(TdxfLoader& r, const std::string& name) {
@@ -305,13 +309,16 @@ bool TdxfObject::AddChild(TdxfLoader& r, TdxfObject* child) {
 }
 
 void TdxfObject::AfterAdded(TdxfLoader& r) {
-  if (FExtDictionary != 0) r.RegisterExtensionDictionary(FEnt, FExtDictionary);
+  if (FExtDictionary == 0 || !FEnt || FEnt->GetHandle() == 0) return;
+  Register(r, [owner = FEnt->GetHandle(), dict = FExtDictionary](TdxfLoader& l) {
+    l.RegisterExtensionDictionary(owner, dict);
+  });
 }
 
 TvxDXFEntity* TdxfObject::ExtractEnt() {
   TvxDXFEntity* e = FEnt;
   FEnt = nullptr;
-  FAdded = false;
+  FAdded = FFinal = false;
   return e;
 }
 
@@ -320,6 +327,7 @@ void TdxfObject::ReplaceEnt(TvxDXFEntity* e, bool added) {
   if (FEnt && !FAdded) FEnt->Free();
   FEnt = e;
   FAdded = added;
+  FFinal = added;  // an item found in the drawing stays there
 }
 
 // ---- TdxfEntity -----------------------------------------------------------------------------
@@ -412,12 +420,12 @@ void TdxfEntity::Commit(TdxfLoader& r) {
   const TdxfCommitView view = CommitView(FEnt);
   if (view.Obj) {
     if (TvxDXFLayer* layer = r.FindLayer(FTexts[8])) view.Obj->SetLayer(layer);
-    else view.Obj->SetLayerLink(TvxLinkObject::ByName(FTexts[8].empty() ? std::string("0") : FTexts[8]));
+    else view.Obj->SetLayerLink(TvxLinkObject::ByName(FTexts[8].empty() ? cnstDefaultLayer : FTexts[8]));
   }
   if (view.WithLType || view.LayerItem) {
     TvxDXFLineType* lt = r.FindLType(FTexts[6]);
     TvxLinkObject* link =
-        lt ? nullptr : TvxLinkObject::ByName(FTexts[6].empty() ? std::string("BYLAYER") : FTexts[6]);
+        lt ? nullptr : TvxLinkObject::ByName(FTexts[6].empty() ? cnstDefaultLType : FTexts[6]);
     if (view.WithLType) {
       if (link) view.WithLType->SetLineTypeLink(link);
       else view.WithLType->SetLineType(lt);

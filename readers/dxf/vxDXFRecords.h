@@ -11,8 +11,11 @@
 //    dropped, so adding the class later is a change of one row.
 //
 // Ownership: a record reader owns its item until the parent's AddChild places it; a refused item
-// is freed with the reader, and registrations that point at an item (space blocks, extension
-// dictionaries, the block-record index) are made only once it was placed (AfterAdded).
+// is freed with the reader. An item placed inside a record that may still be refused (an entity
+// of a block read inside the entities section) is not final yet: it goes when that record goes.
+// So registrations that point at an item (space blocks, the block-record index, extension
+// dictionaries) are made only once the item is final: until then they wait with the records
+// above it, and are dropped with them (Register, AfterAdded).
 #pragma once
 
 #include "database/core/DXFConv.h"
@@ -20,6 +23,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +34,10 @@ namespace vx {
 
 class TdxfObject;
 class TdxfLoader;
+
+// The names an empty layer or line-type name stands for.
+inline const std::string cnstDefaultLayer = "0";
+inline const std::string cnstDefaultLType = "BYLAYER";
 
 // Complex records nest at most this deep; a deeper one is read as if it had no children.
 constexpr int cnstMaxRecordDepth = 64;
@@ -89,9 +97,8 @@ class TdxfLoader {
   TvxDXFBlockRecord* HBlockRecords(uint64_t handle) const;
   void RegisterBlockRecord(TvxDXFBlockRecord* rec);
 
-  // Files the extension dictionary of an item with the drawing; called only once the item was
-  // placed, so that a refused item leaves no entry behind.
-  void RegisterExtensionDictionary(TvxDXFEntity* e, uint64_t dictHandle);
+  // Files the extension dictionary of the item with ownerHandle with the drawing.
+  void RegisterExtensionDictionary(uint64_t ownerHandle, uint64_t dictHandle);
   size_t ExtensionDictionaryCount() const { return FExtDictionaries; }
 
   // FindDXFRecord, remembered for the names met: a file repeats a few record names many times.
@@ -112,14 +119,15 @@ class TdxfLoader {
   uint64_t DroppedRecords = 0;
 
  private:
-  // Items found by their exact name, valid while the table is the same and keeps its size
+  // Items found by their exact name, valid while the table is the same and has not changed
   // (every entity names its layer and line type, and a drawing has few of them).
   struct TNameCache {
-    const TvxDXFEntity* Table = nullptr;
-    int Count = -1;
+    const TvxDXFTable* Table = nullptr;
+    uint64_t Stamp = 0;
     std::unordered_map<std::string, TvxDXFEntity*> Items;
-    // The cached item for name, or nil (then found is false) after making the cache fit table.
-    TvxDXFEntity* Find(const TvxDXFEntity* table, const std::string& name, bool& found);
+    // The item of that name in table (cached), nil when none.
+    template <class T>
+    T* Find(const TvxDXFTable* table, const std::string& name);
   };
 
   std::unordered_map<uint64_t, TvxDXFBlockRecord*> FBlockRecordsByHandle;
@@ -138,6 +146,9 @@ class TdxfLoader {
 };
 
 // ---- the record readers ---------------------------------------------------------------------
+
+// A registration made once a record's item is final (see Register).
+using TdxfRegistration = std::function<void(TdxfLoader&)>;
 
 class TdxfObject {
  public:
@@ -163,14 +174,22 @@ class TdxfObject {
   virtual bool IsTerminator(const TdxfObject* child) const { return child->Kind() == rkSeqend; }
   // Places the child's item; false when refused (the child frees it).
   virtual bool AddChild(TdxfLoader& r, TdxfObject* child);
-  // The item was placed: registrations that point at it.
+  // The item was placed: its registrations, made through Register.
   virtual void AfterAdded(TdxfLoader& r);
+  // Runs fn at once when the item is final, else hands it to the parent record, which runs it
+  // once its own item is final or drops it with that item.
+  void Register(TdxfLoader& r, TdxfRegistration fn);
   // Gives the item up (the caller owns it).
   TvxDXFEntity* ExtractEnt();
   // Replaces the item by another one; the old item is freed at once.
   void ReplaceEnt(TvxDXFEntity* e, bool added);
 
+  // The item is part of the drawing: placed by the parent, found existing, or a database
+  // container.
   bool FAdded = false;
+  // The item stays in the drawing whatever becomes of the records read around it: found
+  // existing, a database container, or placed in a final parent.
+  bool FFinal = false;
   bool FComplex = false;
   bool FPaperSpace = false;
   bool FReactorsRead = false;
@@ -183,6 +202,12 @@ class TdxfObject {
   std::array<std::string, 10> FTexts;    // codes 1..9
   TdxfObject* FOwner = nullptr;
   int FDepth = 0;
+
+ private:
+  // The item was placed by the parent: pending registrations run or move up, then AfterAdded.
+  void Placed(TdxfLoader& r);
+  // Registrations of placed descendants waiting for this record's item to be final.
+  std::vector<TdxfRegistration> FPending;
 };
 
 // The reader of entity-like records: generic slots by group code.

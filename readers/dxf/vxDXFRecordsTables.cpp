@@ -27,7 +27,7 @@ void TdxfTable::Commit(TdxfLoader& r) {
   FEnt->SetName(FName);
   // Placed before its entries, so that lookups find them while the rest of the table is read.
   if (TvxDXFSection* tables = r.Conv->TablesSection())
-    if (tables->AddEntity(FEnt) >= 0) FAdded = true;
+    if (tables->AddEntity(FEnt) >= 0) FAdded = FFinal = true;
 }
 
 bool TdxfTable::AddChild(TdxfLoader& r, TdxfObject* child) {
@@ -248,8 +248,10 @@ void TdxfBlockRecord::AfterAdded(TdxfLoader& r) {
   TdxfObject::AfterAdded(r);
   auto* rec = dynamic_cast<TvxDXFBlockRecord*>(FEnt);
   if (!rec) return;
-  r.RegisterBlockRecord(rec);
-  r.RegisterSpaceBlock(rec->Block());
+  Register(r, [rec](TdxfLoader& l) {
+    l.RegisterBlockRecord(rec);
+    l.RegisterSpaceBlock(rec->Block());
+  });
 }
 
 void TdxfBlock::Match(TvxDXFBlock* block) {
@@ -289,7 +291,8 @@ bool TdxfBlock::AddChild(TdxfLoader& r, TdxfObject* child) {
 
 void TdxfBlock::AfterAdded(TdxfLoader& r) {
   TdxfEntity::AfterAdded(r);
-  r.RegisterSpaceBlock(dynamic_cast<TvxDXFBlock*>(FEnt));
+  if (auto* block = dynamic_cast<TvxDXFBlock*>(FEnt))
+    Register(r, [block](TdxfLoader& l) { l.RegisterSpaceBlock(block); });
 }
 
 }  // namespace vx

@@ -48,7 +48,7 @@ void TdxfMain::ReadChildren(TdxfLoader& r) {
       // A table outside any section.
       TdxfTables tables;
       tables.FEnt = r.Conv->SectionContainer(csTables);
-      tables.FAdded = true;
+      tables.FAdded = tables.FFinal = true;
       tables.FOwner = this;
       tables.FDepth = FDepth + 1;
       tables.ReadChild(r, "TABLE");
@@ -86,7 +86,7 @@ void TdxfMain::ReadSection(TdxfLoader& r, const std::string& name) {
     // The thumbnail image and every section this reader does not know: skipped to "ENDSEC".
     section = std::make_unique<TdxfCustomSection>();
   }
-  section->FAdded = true;  // the database's own containers
+  section->FAdded = section->FFinal = true;  // the database's own containers
   section->FOwner = this;
   section->FDepth = FDepth + 1;
   section->ReadRecord(r);

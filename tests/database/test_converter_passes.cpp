@@ -183,9 +183,9 @@ TEST(LoadDrawing, LayerDictionariesAreLinkedAndOthersDropped) {
   conv->ObjectsSection()->AddEntity(dict);
   auto* e = NewBoxEntity(Box(0, 0, 1, 1), 0x10);
   conv->ModelSpaceBlock()->AddEntity(e);
-  conv->RegisterEntityDictionary(layer->GetHandle(), layer, 0xAB);
-  conv->RegisterEntityDictionary(layer->GetHandle(), layer, 0xCD);  // one per owner
-  conv->RegisterEntityDictionary(0x10, e, 0xAB);
+  conv->RegisterEntityDictionary(layer->GetHandle(), 0xAB);
+  conv->RegisterEntityDictionary(layer->GetHandle(), 0xCD);  // one per owner
+  conv->RegisterEntityDictionary(0x10, 0xAB);
   conv->ApplyLayerDictionaries();
   EXPECT_EQ(layer->GetDictionary(), dict);
   EXPECT_EQ(e->GetDictionary(), nullptr);
