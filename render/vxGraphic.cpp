@@ -1,6 +1,7 @@
 // The graphic/picture layer: base defaults, the extension registry and raster pictures.
 #include "render/vxGraphic.h"
 
+#include "render/vxCADdwgImage.h"
 #include "render/vxCADdxfImage.h"
 
 #include <QByteArray>
@@ -64,6 +65,7 @@ TvxGraphicRegistry::TvxGraphicRegistry() {
   // The drawing formats built into this library.
   FFormats.push_back({"dxf", "AutoCAD DXF", TvxCADdxfImage::cnstClipboardName,
                       [] { return std::make_unique<TvxCADdxfImage>(); }, "TvxCADdxfImage"});
+  RegisterDWGImage(*this);
 }
 
 void TvxGraphicRegistry::Register(const std::string& extension, const std::string& description,

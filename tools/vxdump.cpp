@@ -7,12 +7,14 @@
 #include "database/core/DXFConv.h"
 #include "readers/dxf/vxCodePage.h"
 #include "readers/dxf/vxDXFImport.h"
+#include "readers/dwg/DWG.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -90,12 +92,16 @@ struct TLayoutSummary {
 
 struct TSummary {
   std::string File;
+  std::string Format = "DXF";
   std::string Version;
   bool HasVersion = false;
   std::vector<TLayoutSummary> Layouts;
   int Layers = 0;
   int Blocks = 0;
+  int LTypes = 0;
+  int Styles = 0;
   TFRect Extents = BadBox;
+  TvxHeadVarStruct Header;
   std::string Error;
   double ReadMs = 0, LoadMs = 0;
 };
@@ -114,7 +120,38 @@ void Summarize(TvxDXFConverter* conv, TSummary& s) {
   }
   s.Layers = conv->Counts(csLayers);
   s.Blocks = conv->Counts(csBlocks);
+  s.LTypes = conv->Counts(csLTypes);
+  s.Styles = conv->Counts(csStyles);
   s.Extents = conv->Extents();
+  s.Header = conv->HeadVarStruct();
+}
+
+bool StartsLikeDWG(const std::string& file) {
+  std::ifstream f(file, std::ios::binary);
+  uint8_t head[6] = {};
+  f.read(reinterpret_cast<char*>(head), 6);
+  return f.gcount() == 6 && LooksLikeDWG(head, 6);
+}
+
+void LoadDWGFile(const std::string& file, TSummary& s) {
+  s.File = file;
+  s.Format = "DWG";
+  TvxDWGLoader image;
+  try {
+    image.LoadFromFile(file);
+  } catch (const std::exception& e) {
+    s.Error = e.what();
+  }
+  const TvxDWGLoadResult& r = image.LastLoad();
+  s.Version = r.VersionText;
+  s.HasVersion = !r.VersionText.empty();
+  s.ReadMs = r.ReadMs;
+  s.LoadMs = r.LoadMs;
+  try {
+    Summarize(image.Converter(), s);
+  } catch (const std::exception& e) {
+    if (s.Error.empty()) s.Error = e.what();
+  }
 }
 
 void Load(TvxDXFLoader& image, const std::string& file, const std::string* buffer, TSummary& s) {
@@ -141,7 +178,7 @@ void Load(TvxDXFLoader& image, const std::string& file, const std::string* buffe
 
 void PrintJson(const TSummary& s) {
   std::ostringstream o;
-  o << "{\"file\":" << JsonString(s.File) << ",\"format\":\"DXF\",\"version\":"
+  o << "{\"file\":" << JsonString(s.File) << ",\"format\":" << JsonString(s.Format) << ",\"version\":"
     << (s.HasVersion ? JsonString(s.Version) : "null") << ",\"layouts\":[";
   for (size_t i = 0; i < s.Layouts.size(); ++i) {
     const TLayoutSummary& l = s.Layouts[i];
@@ -154,14 +191,23 @@ void PrintJson(const TSummary& s) {
     }
     o << "},\"box\":" << JsonBox(l.Box) << "}";
   }
-  o << "],\"layers\":" << s.Layers << ",\"blocks\":" << s.Blocks << ",\"extents\":" << JsonBox(s.Extents)
+  const TvxHeadVarStruct& h = s.Header;
+  o << "],\"layers\":" << s.Layers << ",\"blocks\":" << s.Blocks << ",\"ltypes\":" << s.LTypes
+    << ",\"styles\":" << s.Styles << ",\"header\":{\"ltscale\":" << JsonNumber(h.LTScale)
+    << ",\"textsize\":" << JsonNumber(h.TextSize) << ",\"pdmode\":" << h.PointDisplayMode
+    << ",\"tilemode\":" << h.TileMode << ",\"insunits\":" << h.InsUnits
+    << ",\"measurement\":" << (h.Measurement ? 1 : 0) << ",\"clayer\":" << JsonString(h.CLayer)
+    << ",\"textstyle\":" << JsonString(h.TextStyle) << ",\"dimstyle\":" << JsonString(h.DimStyle)
+    << ",\"extmin\":[" << JsonNumber(h.ExtMin.X) << "," << JsonNumber(h.ExtMin.Y) << "," << JsonNumber(h.ExtMin.Z)
+    << "],\"extmax\":[" << JsonNumber(h.ExtMax.X) << "," << JsonNumber(h.ExtMax.Y) << "," << JsonNumber(h.ExtMax.Z)
+    << "]},\"extents\":" << JsonBox(s.Extents)
     << ",\"error\":" << (s.Error.empty() ? "null" : JsonString(s.Error)) << ",\"ms\":{\"read\":"
     << JsonNumber(s.ReadMs) << ",\"load\":" << JsonNumber(s.LoadMs) << "}}";
   std::cout << o.str() << "\n";
 }
 
 void PrintText(const TSummary& s) {
-  std::cout << s.File << ": DXF " << (s.HasVersion ? s.Version : "(no version)") << "\n";
+  std::cout << s.File << ": " << s.Format << " " << (s.HasVersion ? s.Version : "(no version)") << "\n";
   for (const TLayoutSummary& l : s.Layouts) {
     std::cout << "  layout " << l.Name << ": " << l.Entities << " entities";
     for (const auto& [kind, n] : l.Types) std::cout << ", " << kind << " " << n;
@@ -267,9 +313,13 @@ int main(int argc, char** argv) {
       report(s);
     }
     for (const std::string& f : files) {
-      TvxDXFLoader image;
       TSummary s;
-      Load(image, f, nullptr, s);
+      if (StartsLikeDWG(f)) {
+        LoadDWGFile(f, s);
+      } else {
+        TvxDXFLoader image;
+        Load(image, f, nullptr, s);
+      }
       report(s);
     }
   } catch (const std::exception& e) {

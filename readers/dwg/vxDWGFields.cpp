@@ -33,6 +33,19 @@ void ReadDWGField(TdwgStreams& s, TdwgCode code, const TdwgValue& prev, TdwgValu
       v.Present = prev.I == 3;
       if (v.Present) v.H = s.H();
       break;
+    case dcDD: v.D = ReadDD(d, prev.D); break;
+    case dc2DD:
+      v.P.X = ReadDD(d, prev.P.X);
+      v.P.Y = ReadDD(d, prev.P.Y);
+      v.P.Z = prev.P.Z;
+      break;
+    case dc3DD:
+      v.P.X = ReadDD(d, prev.P.X);
+      v.P.Y = ReadDD(d, prev.P.Y);
+      v.P.Z = ReadDD(d, prev.P.Z);
+      break;
+    case dcBT: v.D = s.BT(); break;
+    case dcBE: v.P = s.BE(); break;
   }
 }
 

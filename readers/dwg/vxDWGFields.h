@@ -19,6 +19,11 @@ enum class TdwgCode : uint8_t {
   dcTimeBL,  // two BL: Julian day and milliseconds
   dcHData,   // a handle read from the data stream even when handles have their own stream
   dcHIf3,    // a handle present only when the previous field's value is 3
+  dcDD,      // a DD over the default given in the previous value's D
+  dc2DD,     // two DD over the default given in the previous value's P (X, Y)
+  dc3DD,     // three DD over the default given in the previous value's P
+  dcBT,      // thickness
+  dcBE,      // extrusion
 };
 using enum TdwgCode;
 

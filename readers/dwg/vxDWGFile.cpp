@@ -51,6 +51,24 @@ TvxDWGVersion DWGVersionOfMagic(const uint8_t* data, size_t size) {
 }
 
 void TdwgFileImage::Open(const uint8_t* data, size_t size, TvxDWGVersion version) {
+  if (version >= acR2004) {
+    std::vector<uint8_t> none;
+    Open(data, size, version, none);
+  } else {
+    Open(std::vector<uint8_t>(data, data + size), version);
+  }
+}
+
+void TdwgFileImage::Open(std::vector<uint8_t>&& file, TvxDWGVersion version) {
+  if (version >= acR2004) {
+    Open(file.data(), file.size(), version, file);
+    return;
+  }
+  std::vector<uint8_t> owned = std::move(file);
+  Open(owned.data(), owned.size(), version, owned);
+}
+
+void TdwgFileImage::Open(const uint8_t* data, size_t size, TvxDWGVersion version, std::vector<uint8_t>& owned) {
   Version = version;
   Locators.clear();
   if (size < 25) throw EdwgError(cnstDWGHeaderCorrupted);
@@ -77,7 +95,8 @@ void TdwgFileImage::Open(const uint8_t* data, size_t size, TvxDWGVersion version
     count = uint32_t(flat.LocatorCount);
   } else {
     if (count > (size - 25) / 9) throw EdwgError(cnstDWGHeaderCorrupted);
-    Image.assign(data, data + size);
+    if (owned.data() == data) Image = std::move(owned);
+    else Image.assign(data, data + size);
   }
   for (uint32_t i = 0; i < count; ++i) {
     const uint8_t* rec = Image.data() + 25 + 9 * i;

@@ -45,6 +45,8 @@ class TdwgFileImage {
   // "DWG file header is corrupted" for a header that does not fit, "Encrypted by password" for a
   // 2004+ file with security flags, and the errors of the flattening.
   void Open(const uint8_t* data, size_t size, TvxDWGVersion version);
+  // The same over a file the image may take over (R13 to 2000 files are read in place).
+  void Open(std::vector<uint8_t>&& file, TvxDWGVersion version);
 
   TvxDWGVersion Version = acR2000;
   std::vector<uint8_t> Image;
@@ -61,6 +63,9 @@ class TdwgFileImage {
   // A cursor over a section; EdwgError "DWG file header is corrupted" when it lies outside the
   // image.
   TvxBitCursor Section(const TdwgLocator& loc) const;
+
+ private:
+  void Open(const uint8_t* data, size_t size, TvxDWGVersion version, std::vector<uint8_t>& owned);
 };
 
 }  // namespace vx

@@ -1,0 +1,665 @@
+// Table controls and entries (layers, line types, text and dimension styles, viewport entries,
+// application ids), block records, dictionaries and layouts.
+#include "readers/dwg/objects/vxDWGKinds.h"
+#include "readers/dwg/objects/vxDWGRecords.h"
+
+#include "database/core/vxNames.h"
+#include "readers/dwg/stream/vxDWGErrors.h"
+#include "readers/dwg/vxDWGReader.h"
+
+#include <cmath>
+
+namespace vx {
+
+namespace {
+
+[[noreturn]] void Corrupt() { throw EdwgReadError("Object data is corrupted"); }
+
+uint32_t Counted(TvxBitCursor& c, uint32_t n, unsigned minBits) {
+  if (c.Failed || uint64_t(n) * minBits > c.Remaining()) Corrupt();
+  return n;
+}
+
+// ---- rows -----------------------------------------------------------------------------------
+
+constexpr TdwgFieldRow cnstLayerRows[] = {
+    {dcB, dvAll, 0, 0, 0, 0, rfNone, &TdwgLayer::ReadFlags},
+    {dcCMC, dvAll, 62},
+};
+constexpr TdwgFieldRow cnstLayerHandles[] = {
+    {dcH, dvR2000, 0},  // plot style
+    {dcH, dvR2007, 0},  // material
+    {dcH, dvAll, 340},  // line type
+};
+
+constexpr TdwgFieldRow cnstLTypeRows[] = {
+    {dcTV, dvAll, 3},  // description
+    {dcBD, dvAll, 0},  // pattern length
+    {dcRC, dvAll, 0},  // alignment
+    {dcRC, dvAll, 0, 0, 0, 0, rfNone, &TdwgLType::ReadElements},
+};
+constexpr TdwgFieldRow cnstLTypeHandles[] = {
+    {dcH, dvAll, 0, 0, 0, 0, rfNone, &TdwgLType::ReadStyles},
+};
+
+constexpr TdwgFieldRow cnstStyleRows[] = {
+    {dcB, dvAll, 61},  // shape file
+    {dcB, dvAll, 63},  // vertical
+    {dcBD, dvAll, 40},
+    {dcBD, dvAll, 41},
+    {dcBD, dvAll, 50, 0, 0, 0, rfDegrees},
+    {dcRC, dvAll, 71},
+    {dcBD, dvAll, 42},
+    {dcTV, dvAll, 3},
+    {dcTV, dvAll, 4},
+};
+
+constexpr TdwgFieldRow cnstDimStyleRows[] = {
+    // R13 and R14.
+    {dcB, dvR13R14, 71}, {dcB, dvR13R14, 72}, {dcB, dvR13R14, 73}, {dcB, dvR13R14, 74},
+    {dcB, dvR13R14, 75}, {dcB, dvR13R14, 76}, {dcB, dvR13R14, 170}, {dcB, dvR13R14, 172},
+    {dcB, dvR13R14, 173}, {dcB, dvR13R14, 174}, {dcB, dvR13R14, 175}, {dcRC, dvR13R14, 171},
+    {dcRC, dvR13R14, 78}, {dcB, dvR13R14, 281}, {dcB, dvR13R14, 282}, {dcRC, dvR13R14, 283},
+    {dcRC, dvR13R14, 280}, {dcRC, dvR13R14, 287}, {dcB, dvR13R14, 288}, {dcRC, dvR13R14, 284},
+    {dcRC, dvR13R14, 285}, {dcRC, dvR13R14, 286}, {dcRC, dvR13R14, 77}, {dcBS, dvR13R14, 270},
+    {dcBS, dvR13R14, 275}, {dcBS, dvR13R14, 271}, {dcBS, dvR13R14, 272}, {dcBS, dvR13R14, 273},
+    {dcBS, dvR13R14, 274},
+    // From 2000: the texts first.
+    {dcTV, dvR2000, 3}, {dcTV, dvR2000, 4},
+    {dcBD, dvAll, 40}, {dcBD, dvAll, 41}, {dcBD, dvAll, 42}, {dcBD, dvAll, 43}, {dcBD, dvAll, 44},
+    {dcBD, dvAll, 45}, {dcBD, dvAll, 46}, {dcBD, dvAll, 47}, {dcBD, dvAll, 48},
+    {dcBD, dvR2007, 0}, {dcBD, dvR2007, 0}, {dcBS, dvR2007, 0}, {dcCMC, dvR2007, 0},
+    {dcB, dvR2000, 71}, {dcB, dvR2000, 72}, {dcB, dvR2000, 73}, {dcB, dvR2000, 74},
+    {dcB, dvR2000, 75}, {dcB, dvR2000, 76}, {dcBS, dvR2000, 77}, {dcBS, dvR2000, 78},
+    {dcBS, dvR2000, 79}, {dcBS, dvR2007, 0},
+    {dcBD, dvAll, 140}, {dcBD, dvAll, 141}, {dcBD, dvAll, 142}, {dcBD, dvAll, 143},
+    {dcBD, dvAll, 144}, {dcBD, dvAll, 145}, {dcBD, dvAll, 146}, {dcBD, dvAll, 147},
+    {dcTV, dvR13R14, 0}, {dcTV, dvR13R14, 0},  // DIMPOST and DIMAPOST: the 2000 form is kept
+    {dcTV, dvR13R14, 5}, {dcTV, dvR13R14, 6}, {dcTV, dvR13R14, 7},
+    {dcBD, dvR2000, 148}, {dcB, dvR2000, 170}, {dcBS, dvR2000, 171}, {dcB, dvR2000, 172},
+    {dcB, dvR2000, 173}, {dcB, dvR2000, 174}, {dcB, dvR2000, 175},
+    {dcCMC, dvAll, 176}, {dcCMC, dvAll, 177}, {dcCMC, dvAll, 178},
+    {dcBS, dvR2000, 179}, {dcBS, dvR2000, 271}, {dcBS, dvR2000, 272}, {dcBS, dvR2000, 273},
+    {dcBS, dvR2000, 274}, {dcBS, dvR2000, 275}, {dcBS, dvR2000, 276}, {dcBS, dvR2000, 277},
+    {dcBS, dvR2000, 278}, {dcBS, dvR2000, 279}, {dcBS, dvR2000, 280}, {dcB, dvR2000, 281},
+    {dcB, dvR2000, 282}, {dcBS, dvR2000, 283}, {dcBS, dvR2000, 284}, {dcBS, dvR2000, 285},
+    {dcBS, dvR2000, 286}, {dcB, dvR2000, 288}, {dcBS, dvR2000, 289},
+    {dcB, dvR2007, 0},    // DIMFXLON
+    {dcB, dvR2010, 0},    // DIMTXTDIRECTION
+    {dcBD, dvR2010, 0},   // DIMALTMZF
+    {dcTV, dvR2010, 0},   // DIMALTMZS
+    {dcBD, dvR2010, 0},   // DIMMZF
+    {dcTV, dvR2010, 0},   // DIMMZS
+    {dcBS, dvR2000, 371}, {dcBS, dvR2000, 372},
+    {dcB, dvAll, 69},  // added to the flags
+};
+constexpr TdwgFieldRow cnstDimStyleHandles[] = {
+    {dcH, dvAll, 340},     // text style
+    {dcH, dvR2000, 341},   // DIMLDRBLK
+    {dcH, dvR2000, 342},   // DIMBLK
+    {dcH, dvR2000, 343},   // DIMBLK1
+    {dcH, dvR2000, 344},   // DIMBLK2
+};
+
+constexpr TdwgFieldRow cnstVPortRows[] = {
+    {dcBD, dvAll, 40},
+    {dcBD, dvAll, 41},
+    {dc2RD, dvAll, 12, 0, 0, 0, rfXY},
+    {dc3BD, dvAll, 17},
+    {dc3BD, dvAll, 16},
+    {dcBD, dvAll, 51, 0, 0, 0, rfDegrees},
+    {dcBD, dvAll, 0}, {dcBD, dvAll, 0}, {dcBD, dvAll, 0},  // lens, front and back clip
+    {dcB, dvAll, 0}, {dcB, dvAll, 0}, {dcB, dvAll, 0}, {dcB, dvAll, 0},
+    {dcRC, dvR2000, 0},  // render mode
+    {dcB, dvR2007, 0}, {dcRC, dvR2007, 0}, {dcBD, dvR2007, 0}, {dcBD, dvR2007, 0}, {dcCMC, dvR2007, 0},
+    {dc2RD, dvAll, 0}, {dc2RD, dvAll, 0},  // lower left, upper right
+    {dcB, dvAll, 0},
+    {dcBS, dvAll, 72},  // circle zoom
+    {dcB, dvAll, 0}, {dcB, dvAll, 0}, {dcB, dvAll, 0}, {dcB, dvAll, 0},
+    {dc2RD, dvAll, 0},  // grid spacing
+    {dcB, dvAll, 0}, {dcB, dvAll, 0},
+    {dcBS, dvAll, 0}, {dcBD, dvAll, 0}, {dc2RD, dvAll, 0}, {dc2RD, dvAll, 0},
+    {dcB, dvR2000, 0},
+    {dcB, dvR2000, 71},   // UCS per viewport
+    {dc3BD, dvR2000, 13}, // UCS origin
+    {dc3BD, dvR2000, 14}, // UCS X axis
+    {dc3BD, dvR2000, 15}, // UCS Y axis
+    {dcBD, dvR2000, 0}, {dcBS, dvR2000, 0},
+    {dcBS, dvR2007, 0}, {dcBS, dvR2007, 0},
+};
+
+constexpr TdwgFieldRow cnstAppIDRows[] = {{dcRC, dvAll, 0}};
+
+// The dimension-style control counts the extra handles it lists after its entries.
+constexpr TdwgFieldRow cnstDimStyleControlRows[] = {{dcRC, dvR2000, 0}};
+
+constexpr TdwgFieldRow cnstLayoutRows[] = {
+    // The plot settings.
+    {dcTV, dvAll, 1}, {dcTV, dvAll, 2}, {dcBS, dvAll, 70},
+    {dcBD, dvAll, 40}, {dcBD, dvAll, 41}, {dcBD, dvAll, 42}, {dcBD, dvAll, 43},
+    {dcBD, dvAll, 44}, {dcBD, dvAll, 45}, {dcTV, dvAll, 4},
+    {dcBD, dvAll, 46}, {dcBD, dvAll, 47},
+    {dcBS, dvAll, 72}, {dcBS, dvAll, 73}, {dcBS, dvAll, 74},
+    {dcBD, dvAll, 48}, {dcBD, dvAll, 49}, {dcBD, dvAll, 140}, {dcBD, dvAll, 141},
+    {dcTV, dvR13R2000, 6},
+    {dcBD, dvAll, 142}, {dcBD, dvAll, 143}, {dcTV, dvAll, 7}, {dcBS, dvAll, 75},
+    {dcBD, dvAll, 147}, {dcBD, dvAll, 148}, {dcBD, dvAll, 149},
+    {dcBS, dvR2004, 76}, {dcBS, dvR2004, 77}, {dcBS, dvR2004, 78},
+    // The layout.
+    {dcTV, dvAll, 8},  // name
+    {dcBS, dvAll, 71}, // tab order
+    {dcBS, dvAll, 0},  // flags
+    {dc3BD, dvAll, 13}, {dc2RD, dvAll, 0}, {dc2RD, dvAll, 0}, {dc3BD, dvAll, 0},
+    {dc3BD, dvAll, 16}, {dc3BD, dvAll, 17}, {dcBD, dvAll, 0}, {dcBS, dvAll, 0},
+    {dc3BD, dvAll, 0}, {dc3BD, dvAll, 0},
+    {dcBL, dvR2004, 90},  // viewports
+};
+constexpr TdwgFieldRow cnstLayoutHandles[] = {
+    {dcH, dvR2004, 0},   // plot view
+    {dcH, dvR2007, 0},   // visual style
+    {dcH, dvAll, 340},   // paper-space block record
+    {dcH, dvAll, 341},   // last active viewport
+    {dcH, dvAll, 0},     // base UCS
+    {dcH, dvAll, 0},     // named UCS
+};
+
+// Table names of the controls.
+struct TControlRow {
+  unsigned Code;
+  const char* Table;
+  TConvSection Section;
+};
+constexpr TControlRow cnstControls[] = {
+    {48, "BLOCK_RECORD", csBlockRecords}, {50, "LAYER", csLayers}, {52, "STYLE", csStyles},
+    {56, "LTYPE", csLTypes},   {64, "VPORT", csVPorts},        {66, "APPID", csAppID},
+    {68, "DIMSTYLE", csDimStyles},
+};
+
+const TControlRow* ControlOf(unsigned code) {
+  for (const TControlRow& c : cnstControls)
+    if (c.Code == code) return &c;
+  return nullptr;
+}
+
+// The control of the table an entry belongs to.
+const TControlRow* ControlOfEntry(unsigned code) {
+  switch (code) {
+    case 49: return ControlOf(48);
+    case 51: return ControlOf(50);
+    case 53: return ControlOf(52);
+    case 57: return ControlOf(56);
+    case 65: return ControlOf(64);
+    case 67: return ControlOf(66);
+    case 69: return ControlOf(68);
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+// ---- table controls -------------------------------------------------------------------------
+
+void TdwgTableControl::ReadOwnData(TdwgReader& r) {
+  FSubEnts = Counted(S.Handles(), ReadBL(S.Dat), 8);
+  TdwgObject::ReadOwnData(r);
+  const TControlRow* c = ControlOf(FCode);
+  if (!c) return;
+  // The drawing keeps one table of each kind.
+  if (TvxDXFTable* existing = r.Conv->Tables(c->Table)) {
+    if (FItem) FItem->Free();
+    FItem = existing;
+    FPlaced = true;
+    return;
+  }
+  if (FCode == 48) {
+    if (FItem) FItem->Free();
+    FItem = new TvxDXFBlockRecords();
+  }
+  if (FItem) {
+    FItem->SetConverter(r.Conv);
+    FItem->SetName(c->Table);
+  }
+}
+
+void TdwgTableControl::ReadOwnHandles(TdwgReader& r) {
+  FChildren.reserve(FSubEnts);
+  for (uint32_t i = 0; i < FSubEnts && !S.Failed(); ++i) {
+    const TdwgHandleRef h = S.H();
+    if (h.Code != 2 || !h.Handle) continue;
+    FChildren.push_back(h.Handle);
+    if (FCode == 48) r.BlockRecordIndex.emplace(h.Handle, int(i));
+  }
+}
+
+TvxDXFEntity* TdwgTableControl::GetOwnerItem(TdwgReader& r) { return r.Conv->TablesSection(); }
+
+bool TdwgTableControl::AddToOwner(TdwgReader& r, TvxDXFEntity* owner) {
+  return owner && FItem && owner->AddEntity(FItem) >= 0;
+}
+
+void TdwgTableControl::LoadChildren(TdwgReader& r) { r.LoadChildList(FChildren); }
+
+// ---- table entries --------------------------------------------------------------------------
+
+void TdwgTableItem::ReadCommon(TdwgReader& r) {
+  TdwgObject::ReadCommon(r);
+  FEntryName = S.TV();
+  if (r.Version < acR2007) {
+    if (ReadBit(S.Dat)) FFlags |= 64;
+    ReadBS(S.Dat);  // xref index
+    if (ReadBit(S.Dat)) FFlags |= 16;
+  } else {
+    FFlags = ReadBS(S.Dat);
+  }
+}
+
+void TdwgTableItem::ReadOwnHandles(TdwgReader& r) {
+  S.H();  // the external-reference block
+  TdwgObject::ReadOwnHandles(r);
+}
+
+TvxDXFEntity* TdwgTableItem::GetOwnerItem(TdwgReader& r) {
+  TvxDXFEntity* owner = r.GetChild(FOwner);
+  if (dynamic_cast<TvxDXFTable*>(owner)) return owner;
+  // An entry whose control is missing goes to the drawing's table of its kind.
+  const TControlRow* c = ControlOfEntry(FCode);
+  return c ? r.Conv->SectionContainer(c->Section) : nullptr;
+}
+
+bool TdwgTableItem::AddToOwner(TdwgReader& r, TvxDXFEntity* owner) {
+  return owner && FItem && owner->AddEntity(FItem) >= 0;
+}
+
+void TdwgTableItem::Commit(TdwgReader& r) {
+  if (!FItem) return;
+  FItem->SetName(FEntryName);
+  FItem->SetFlags(FFlags);
+  Apply(r);
+  TdwgObject::Commit(r);
+}
+
+// ---- layers ---------------------------------------------------------------------------------
+
+void TdwgLayer::ReadFlags(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
+  auto& self = static_cast<TdwgLayer&>(o);
+  TvxBitCursor& d = s.Dat;
+  int flags = self.FFlags;
+  if (r.Version < acR2000) {
+    if (ReadBit(d)) flags |= cnstLayerFrozen;
+    self.FOff = ReadBit(d) != 0;
+    if (ReadBit(d)) flags |= cnstLayerFrozenInNewViewports;
+    if (ReadBit(d)) flags |= cnstLayerLocked;
+    o.F.Ints[10] = 1;  // plotting
+    o.F.Ints370[0] = -3;
+  } else {
+    const unsigned v = ReadBS(d);
+    if (v & 1) flags |= cnstLayerFrozen;
+    self.FOff = (v & 2) != 0;
+    if (v & 4) flags |= cnstLayerFrozenInNewViewports;
+    if (v & 8) flags |= cnstLayerLocked;
+    o.F.Ints[10] = (v & 0x10) ? 1 : 0;
+    o.F.Ints370[0] = int64_t((v >> 5) & 0x1F);
+  }
+  self.FFlags = flags;
+}
+
+void TdwgLayer::Apply(TdwgReader& r) {
+  auto* layer = dynamic_cast<TvxDXFLayer*>(FItem);
+  if (!layer) return;
+  layer->SetFlags(FFlags);
+  layer->SetColorCAD(F.Colors[0]);
+  layer->SetVisible(!FOff);
+  layer->SetIsPlotting(F.Ints[10] != 0);
+  if (r.Version >= acR2000) layer->SetLineWeight(DWGLineWeight(unsigned(F.Ints370[0])));
+  if (auto* lt = dynamic_cast<TvxDXFLineType*>(r.GetChild(F.Refs[0]))) layer->SetLineType(lt);
+}
+
+// ---- line types -----------------------------------------------------------------------------
+
+void TdwgLType::ReadElements(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
+  auto& self = static_cast<TdwgLType&>(o);
+  TvxBitCursor& d = s.Dat;
+  const unsigned n = ReadRC(d);
+  bool hasText = false;
+  for (unsigned i = 0; i < n && !d.Failed; ++i) {
+    TvxLTypeElement e;
+    e.Dash = ReadBD(d);
+    e.ShapeNumber = int16_t(ReadBS(d));
+    e.XOffset = ReadRD(d);
+    e.YOffset = ReadRD(d);
+    e.Scale = ReadBD(d);
+    e.Rotation = ReadBD(d) * 180 / 3.14159265358979323846;
+    e.ComplexType = uint8_t(ReadBS(d));
+    hasText = hasText || (e.ComplexType & 2);
+    self.FElements.push_back(e);
+  }
+  // The text area: 256 bytes before 2007; from 2007 512 bytes, present only when an element has
+  // a text.
+  const bool wide = r.Version >= acR2007;
+  if (wide && !hasText) return;
+  const size_t areaBytes = wide ? 512 : 256;
+  std::vector<uint8_t> area(areaBytes, 0);
+  if (!ReadDWGBytes(d, area.data(), areaBytes)) return;
+  for (TvxLTypeElement& e : self.FElements) {
+    if (!(e.ComplexType & 2)) continue;
+    // A text element's shape number is the offset of its text in the area.
+    size_t at = size_t(uint16_t(e.ShapeNumber));
+    if (at >= areaBytes) at = 0;
+    size_t end = at;
+    if (wide) {
+      while (end + 1 < areaBytes && (area[end] || area[end + 1])) end += 2;
+      e.Text.clear();
+      AppendUTF16(e.Text, area.data() + at, (end - at) / 2);
+    } else {
+      while (end < areaBytes && area[end]) ++end;
+      e.Text = DecodeDWGText(area.data() + at, end - at, s.Coding);
+    }
+    e.ShapeNumber = 0;
+  }
+}
+
+void TdwgLType::ReadStyles(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
+  auto& self = static_cast<TdwgLType&>(o);
+  for (size_t i = 0; i < self.FElements.size() && !s.Failed(); ++i) self.FStyles.push_back(s.HandleValue());
+}
+
+void TdwgLType::Apply(TdwgReader& r) {
+  auto* lt = dynamic_cast<TvxDXFLineType*>(FItem);
+  if (!lt) return;
+  lt->Lines().Clear();
+  for (size_t i = 0; i < FElements.size(); ++i) {
+    if (i < FStyles.size() && FStyles[i]) FElements[i].Style = dynamic_cast<TvxDXFStyle*>(r.GetChild(FStyles[i]));
+    lt->Lines().Add(FElements[i]);
+  }
+}
+
+// ---- styles ---------------------------------------------------------------------------------
+
+void TdwgStyle::Apply(TdwgReader& r) {
+  auto* style = dynamic_cast<TvxDXFStyle*>(FItem);
+  if (!style) return;
+  int flags = FFlags;
+  if (F.Ints[1]) flags |= 1;
+  if (F.Ints[3]) flags |= 8;
+  style->SetFlags(flags);
+  style->FixedHeight = F.Floats[0];
+  style->WidthFactor = F.Floats[1];
+  style->LastHeightUsed = F.Floats[2];
+  style->ObliqueAngle = F.Floats[10];
+  style->TextGenFlags = uint8_t(F.Ints[11] & (cnstTextBackward | cnstTextUpsideDown));
+  style->PrimaryFont = F.Texts[3];
+  if (style->PrimaryFont.empty()) style->PrimaryFont = "simplex.shx";
+  style->BigFont = F.Texts[4];
+}
+
+void TdwgDimStyle::Apply(TdwgReader& r) {
+  auto* ds = dynamic_cast<TvxDXFDimensionStyle*>(FItem);
+  if (!ds) return;
+  TvxDimStyle& p = ds->DimProps;
+  if (FHandle == r.Header.Handles.DIMSTYLE) p = r.Header.Vars.DimProps;
+  ds->SetFlags(FFlags | int(F.Ints[9] & 1));
+  p.Post = F.Texts[3];
+  p.APost = F.Texts[4];
+  p.Scale = F.Floats[0] != 0 ? F.Floats[0] : r.Header.Vars.DimProps.Scale;
+  p.Asz = F.Floats[1];
+  p.Exo = F.Floats[2];
+  p.Exe = F.Floats[4];
+  p.Tih = F.Ints[13] != 0;
+  p.Toh = F.Ints[14] != 0;
+  p.SE1 = F.Ints[15] != 0;
+  p.SE2 = F.Ints[16] != 0;
+  p.Tad = int(int16_t(F.Ints[17]));
+  p.Txt = F.Floats140[0];
+  p.Cen = F.Floats140[1];
+  p.AltF = F.Floats140[3];
+  p.LFac = F.Floats140[4];
+  p.Gap = F.Floats140[7];
+  p.Alt = F.Ints170[0] != 0;
+  p.Sah = F.Ints170[3] != 0;
+  p.Tix = int(F.Ints170[4]);
+  p.ClrD = F.Colors[1];
+  p.ClrE = F.Colors[2];
+  p.ClrT = F.Colors[3];
+  p.Dec = int(int16_t(F.Ints270[1]));
+  p.SD1 = F.Ints270[11] != 0;
+  p.SD2 = F.Ints270[12] != 0;
+  if (r.Version >= acR2000) {
+    auto weight = [](int64_t v) { return int16_t(v) > 0 ? int16_t(v) / 100.0 : double(int16_t(v)); };
+    p.LwD = weight(F.Ints370[1]);
+    p.LwE = weight(F.Ints370[2]);
+  }
+  uint64_t textStyle = F.Refs[0] ? F.Refs[0] : r.Header.Handles.DIMTXTSTY;
+  if (auto* style = dynamic_cast<TvxDXFStyle*>(r.GetChild(textStyle))) ds->SetTextStyle(style);
+}
+
+void TdwgVPort::Apply(TdwgReader& r) {
+  auto* vp = dynamic_cast<TvxDXFVport*>(FItem);
+  if (!vp) return;
+  vp->SetName(UpperName(FEntryName));
+  vp->ViewHeight = F.Floats[0];
+  vp->ViewAspectRatio = F.Floats[0] != 0 ? F.Floats[1] / F.Floats[0] : F.Floats[1];
+  vp->ViewCenterPoint = {F.Points[2].X, F.Points[2].Y, 0};
+  vp->ViewTarget = F.Points[7];
+  vp->ViewDirection = F.Points[6];
+  vp->ViewTwistAngle = F.Floats[11];
+  vp->CircleZoomPercent = int(F.Ints[12]);
+  if (r.Version >= acR2000) {
+    vp->UCSVP = F.Ints[11] != 0;
+    vp->UCSOrigin = F.Points[3];
+    vp->UCSXDir = F.Points[4];
+    vp->UCSYDir = F.Points[5];
+  }
+  if (r.ActiveViewport == 0 && SameName(FEntryName, "*ACTIVE")) r.ActiveViewport = FHandle;
+}
+
+// ---- block records --------------------------------------------------------------------------
+
+void TdwgBlockRecord::ReadOwnData(TdwgReader& r) {
+  TvxBitCursor& d = S.Dat;
+  const TvxDWGVersion v = r.Version;
+  if (ReadBit(d)) FFlags |= 1;  // anonymous
+  if (ReadBit(d)) FFlags |= 2;  // has attributes
+  if (ReadBit(d)) FFlags |= 4;  // external reference
+  if (ReadBit(d)) FFlags |= 8;  // overlaid
+  if (v >= acR2000) ReadBit(d);  // loaded
+  if (v >= acR2004 && !(FFlags & 12)) FSubEnts = Counted(S.Handles(), ReadBL(d), 8);
+  FBase = Read3BD(d);
+  FXrefPath = S.TV();
+  unsigned inserts = 0;
+  if (v >= acR2000) {
+    // One RC per insert that uses the block, up to a 0.
+    while (!d.Failed && ReadRC(d) != 0) ++inserts;
+    FDescription = S.TV();
+    const uint32_t preview = ReadBL(d);
+    if (preview > d.Remaining() / 8) Corrupt();
+    d.Skip(uint64_t(preview) * 8);
+  }
+  if (v >= acR2007) {
+    ReadBS(d);
+    ReadBit(d);
+    ReadRC(d);
+  }
+  F.Longs[0] = inserts;
+}
+
+void TdwgBlockRecord::ReadOwnHandles(TdwgReader& r) {
+  S.H();  // the external-reference block
+  FBlockEntity = S.HandleValue();
+  ReadOwnedHandles(r, (FFlags & 12) == 0);
+  FBlockEnd = S.HandleValue();
+  if (r.Version >= acR2000) {
+    if (uint64_t(F.Longs[0]) > S.Handles().Remaining() / 8) Corrupt();
+    for (int64_t i = 0; i < F.Longs[0] && !S.Failed(); ++i) S.H();
+    FLayout = S.HandleValue();
+  }
+}
+
+void TdwgBlockRecord::Apply(TdwgReader& r) {
+  // The space blocks exist from the start: their records are the ones read here.
+  TvxDXFBlock* space = FHandle == r.Header.ModelBlockRecord ? r.Model
+                       : FHandle == r.Header.PaperBlockRecord ? r.Paper : nullptr;
+  if (space && space->BlockRecord()) {
+    FItem->Free();
+    FItem = space->BlockRecord();
+    FPlaced = true;
+    FItem->SetHandle(FHandle);
+  }
+  auto* rec = dynamic_cast<TvxDXFBlockRecord*>(FItem);
+  if (!rec) return;
+  std::string name = FEntryName;
+  // Anonymous blocks ("*U", "*D") and the paper spaces other than the current one are stored
+  // without their number: they take their position in the BLOCK_RECORD control ("*U3",
+  // "*Paper_Space0").
+  bool anonymous = name.size() == 2 && name[0] == '*';
+  const bool otherPaper = !space && SameName(name, "*Paper_Space");
+  if (otherPaper && r.Version < acR2000) {
+    // Files before 2000 have one paper space; another one (left by a newer release) is an
+    // anonymous block there.
+    name = "*U";
+    anonymous = true;
+  }
+  if (anonymous || otherPaper) {
+    auto it = r.BlockRecordIndex.find(FHandle);
+    name += std::to_string(it != r.BlockRecordIndex.end() ? it->second : r.Conv->Counts(csBlocks));
+    if (anonymous) FFlags |= 1;
+  }
+  rec->SetName(name);
+  rec->SetFlags(FFlags);
+  rec->SetDescription(FDescription);
+  if (TvxDXFBlock* block = space ? space : rec->EnsureBlock()) {
+    block->SetFlags(FFlags);
+    block->SetOffset(FBase);
+    block->SetXrefPath(FXrefPath);
+  }
+}
+
+TdwgBlockRecord::~TdwgBlockRecord() {
+  auto* rec = dynamic_cast<TvxDXFBlockRecord*>(FItem);
+  if (FPlaced || !rec || !rec->Block()) return;
+  TvxDXFBlock* block = rec->Block();
+  FItem = nullptr;
+  block->Free();
+}
+
+bool TdwgBlockRecord::AddToOwner(TdwgReader& r, TvxDXFEntity* owner) {
+  return owner && FItem && owner->AddEntity(FItem) >= 0;
+}
+
+void TdwgBlockRecord::LoadChildren(TdwgReader& r) {
+  if (r.Version >= acR2004) r.LoadChildList(FChildren);
+  else if (FFirstChild) r.LoadChildChain(FFirstChild);
+}
+
+// ---- dictionaries ---------------------------------------------------------------------------
+
+void TdwgDictionary::ReadOwnData(TdwgReader& r) {
+  TvxBitCursor& d = S.Dat;
+  FSubEnts = Counted(S.Handles(), ReadBL(d), 8);
+  if (r.Version == acR14) ReadRC(d);
+  if (r.Version >= acR2000) {
+    ReadBS(d);  // cloning
+    ReadRC(d);  // hard owner
+  }
+  for (uint32_t i = 0; i < FSubEnts && !S.Failed(); ++i) FNames.push_back(S.TV());
+}
+
+void TdwgDictionary::ReadOwnHandles(TdwgReader& r) {
+  for (uint32_t i = 0; i < FSubEnts && !S.Failed(); ++i) FChildren.push_back(S.HandleValue());
+  if (FHandle == r.Header.NamedObjects) {
+    for (size_t i = 0; i < FNames.size() && i < FChildren.size(); ++i) {
+      const std::string& n = FNames[i];
+      if (SameName(n, "ACAD_LAYOUT")) r.Header.LayoutsDict = FChildren[i];
+      else if (SameName(n, "ACAD_MLINESTYLE")) r.Header.MLStylesDict = FChildren[i];
+      else if (SameName(n, "ACAD_PLOTSETTINGS")) r.Header.PlotSettingsDict = FChildren[i];
+      else if (SameName(n, "ACAD_COLOR")) r.Header.ColorsDict = FChildren[i];
+      else if (SameName(n, "ACAD_MATERIAL")) r.Header.MaterialDict = FChildren[i];
+    }
+  }
+}
+
+TvxDXFEntity* TdwgDictionary::GetOwnerItem(TdwgReader& r) { return nullptr; }
+
+bool TdwgDictionary::AddToOwner(TdwgReader& r, TvxDXFEntity* owner) { return false; }
+
+void TdwgDictionary::LoadChildren(TdwgReader& r) { r.LoadChildList(FChildren); }
+
+// ---- layouts --------------------------------------------------------------------------------
+
+void TdwgLayout::ReadOwnData(TdwgReader& r) {
+  TdwgObject::ReadOwnData(r);
+  FViewportCount = uint32_t(F.Longs[0]);
+}
+
+void TdwgLayout::ReadOwnHandles(TdwgReader& r) {
+  TdwgObject::ReadOwnHandles(r);
+  if (r.Version >= acR2004) {
+    if (FViewportCount > S.Handles().Remaining() / 8) Corrupt();
+    for (uint32_t i = 0; i < FViewportCount && !S.Failed(); ++i) S.H();
+  }
+  FPaperSpace = F.Refs[0];
+  FActiveViewport = F.Refs[1];
+}
+
+void TdwgLayout::Commit(TdwgReader& r) {
+  auto* layout = dynamic_cast<TvxDXFLayout*>(FItem);
+  if (!layout) return;
+  if (r.Version < acR2000) {
+    FItem = nullptr;
+    layout->Free();
+    return;
+  }
+  if (!F.Texts[8].empty()) layout->SetName(F.Texts[8]);
+  auto finite = [](double v) { return std::isfinite(v) ? v : 0.0; };
+  TvxPlotSettingsData& d = FPlot;
+  d.PageSetupName = F.Texts[1];
+  d.PrintOrConfigName = F.Texts[2];
+  d.PlotLayoutFlags = uint16_t(F.Ints[10] & 0x7FFF);
+  d.UnprintableMargin = {finite(F.Floats[0]), finite(F.Floats[1]), finite(F.Floats[2]), finite(F.Floats[3])};
+  d.PlotPaperSize = {finite(F.Floats[4]), finite(F.Floats[5])};
+  d.PaperSize = F.Texts[4];
+  d.PlotOrigin = {finite(F.Floats[6]), finite(F.Floats[7])};
+  const int64_t units = F.Ints[12], rotation = F.Ints[13], type = F.Ints[14];
+  d.PlotPaperUnits = units >= 0 && units <= 2 ? TvxPlotPaperUnits(units) : ppuMM;
+  d.PlotRotation = rotation >= 0 && rotation <= 3 ? TvxPlotRotation(rotation) : prNoRotation;
+  d.PlotType = type >= 0 && type <= 5 ? TvxPlotType(type) : ptLayoutInformation;
+  d.PlotWindowAreaMin = {finite(F.Floats[8]), finite(F.Floats[9])};
+  d.PlotWindowAreaMax = {finite(F.Floats140[0]), finite(F.Floats140[1])};
+  d.PlotViewName = F.Texts[6];
+  if (F.Floats140[2] != 0) d.NumeratorOfCustomPrintScale = finite(F.Floats140[2]);
+  if (F.Floats140[3] != 0) d.DenominatorOfCustomPrintScale = finite(F.Floats140[3]);
+  d.CurrentStyleSheet = F.Texts[7];
+  d.StandardScaleType = uint8_t(std::clamp<int64_t>(F.Ints[15], 0, 255));
+  if (F.Floats140[7] != 0) d.FloatingPointScaleFactor = finite(F.Floats140[7]);
+  d.PaperImageOrigin = {finite(F.Floats140[8]), finite(F.Floats140[9])};
+  d.ShadePlotMode = int(F.Ints[16]);
+  d.ShadePlotResolutionLevel = int(F.Ints[17]);
+  if (F.Ints[18] > 0) d.ShadePlotCustomDPI = int(F.Ints[18]);
+  TvxDXFPlotSettings settings;
+  settings.Data = d;
+  layout->SetPlotSettings(&settings);
+  layout->UCSOrigin = F.Points[3];
+  if (F.Points[6].X != 0 || F.Points[6].Y != 0 || F.Points[6].Z != 0) layout->UCSXDir = F.Points[6];
+  if (F.Points[7].X != 0 || F.Points[7].Y != 0 || F.Points[7].Z != 0) layout->UCSYDir = F.Points[7];
+  if (FPaperSpace == r.Header.ModelBlockRecord && FActiveViewport) r.ActiveViewport = FActiveViewport;
+  r.AddPendingLayout(ExtractItem(), FPaperSpace, int(F.Ints[11]));
+}
+
+void AddDWGTableKinds(TdwgKindTable& t) {
+  for (const TControlRow& c : cnstControls)
+    t[c.Code] = Kind(c.Table, Reader<TdwgTableControl>, Item<TvxDXFTable>);
+  t[68].Rows = cnstDimStyleControlRows;
+  t[49] = Kind("BLOCK_HEADER", Reader<TdwgBlockRecord>, Item<TvxDXFBlockRecord>, {});
+  t[51] = Kind("LAYER", Reader<TdwgLayer>, Item<TvxDXFLayer>, cnstLayerRows, cnstLayerHandles);
+  t[53] = Kind("STYLE", Reader<TdwgStyle>, Item<TvxDXFStyle>, cnstStyleRows);
+  t[57] = Kind("LTYPE", Reader<TdwgLType>, Item<TvxDXFLineType>, cnstLTypeRows, cnstLTypeHandles);
+  t[65] = Kind("VPORT", Reader<TdwgVPort>, Item<TvxDXFVport>, cnstVPortRows);
+  t[67] = Kind("APPID", Reader<TdwgAppID>, Item<TvxDXFAppID>, cnstAppIDRows);
+  t[69] = Kind("DIMSTYLE", Reader<TdwgDimStyle>, Item<TvxDXFDimensionStyle>, cnstDimStyleRows, cnstDimStyleHandles);
+  // Dictionaries are followed for what they hold; the drawing keeps no item of their own.
+  t[42] = Kind("DICTIONARY", Reader<TdwgDictionary>, nullptr, {});
+  // Layouts exist from 2000 on; the layout objects a newer release left in older files describe
+  // paper spaces those files do not have.
+  t[82] = Kind("LAYOUT", Reader<TdwgLayout>, Item<TvxDXFLayout>, cnstLayoutRows, cnstLayoutHandles);
+}
+
+}  // namespace vx

@@ -1,0 +1,240 @@
+// Real drawings: every corpus DWG against the DXF the same program saved from the same drawing.
+#include "dwg/dwg_load_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+using namespace vx;
+using namespace vx::test;
+
+namespace {
+
+// How closely a DWG and its twin agree.
+enum TTwinKind {
+  tkSame,       // the same release: tables, blocks, layouts, entities, header
+  tkOldRelease, // an R13 or R14 DWG with the DXF of that release, which shows the proxies of
+                // newer objects (an arc dimension, a table) as block references of blocks of its own
+  tkModelOnly,  // an R14 DWG against the 2000 DXF of the drawing: model space and its entities
+};
+
+struct TTwin {
+  const char* Dwg;
+  const char* Dxf;
+  TTwinKind Kind;
+};
+
+constexpr TTwin cnstTwins[] = {
+    {"same-drawing/sample_AC1014.dwg", "same-drawing/sample_AC1015_ascii.dxf", tkModelOnly},
+    {"same-drawing/sample_AC1015.dwg", "same-drawing/sample_AC1015_ascii.dxf", tkSame},
+    {"same-drawing/sample_AC1018.dwg", "same-drawing/sample_AC1018_ascii.dxf", tkSame},
+    {"same-drawing/sample_AC1021.dwg", "same-drawing/sample_AC1021_ascii.dxf", tkSame},
+    {"same-drawing/sample_AC1024.dwg", "same-drawing/sample_AC1024_ascii.dxf", tkSame},
+    {"same-drawing/sample_AC1027.dwg", "same-drawing/sample_AC1027_ascii.dxf", tkSame},
+    {"libredwg/example_r13.dwg", "libredwg/example_r13.dxf", tkOldRelease},
+    {"libredwg/example_r14.dwg", "libredwg/example_r14.dxf", tkOldRelease},
+    {"libredwg/example_2000.dwg", "libredwg/example_2000.dxf", tkSame},
+    {"libredwg/example_2004.dwg", "libredwg/example_2004.dxf", tkSame},
+    {"libredwg/example_2007.dwg", "libredwg/example_2007.dxf", tkSame},
+    {"libredwg/example_2010.dwg", "libredwg/example_2010.dxf", tkSame},
+    {"libredwg/example_2013.dwg", "libredwg/example_2013.dxf", tkSame},
+};
+
+double Diagonal(const TFRect& r) { return std::hypot(r.Right - r.Left, r.Top - r.Bottom); }
+
+}  // namespace
+
+TEST(DWGCorpus, EveryRecordEndsWhereItsHandlesBegin) {
+  // The rows of each record read exactly the bits the file stores for it, in every version.
+  int files = 0;
+  for (const TTwin& t : cnstTwins) {
+    std::vector<uint8_t> bytes = ReadCorpusFile(t.Dwg);
+    if (bytes.empty()) continue;
+    ++files;
+    std::string error;
+    TvxDWGLoadResult r;
+    LoadDWGBytes(std::move(bytes), &error, &r);
+    EXPECT_EQ(error, "") << t.Dwg;
+    EXPECT_GT(r.Stats.Objects, 300) << t.Dwg;
+    EXPECT_EQ(r.Stats.Dropped, 0) << t.Dwg;
+    EXPECT_EQ(r.Stats.DataMismatches, 0) << t.Dwg;
+    for (const auto& [code, n] : r.Stats.MismatchCodes) ADD_FAILURE() << t.Dwg << ": type " << code << " x" << n;
+    EXPECT_EQ(r.Stats.HandleMismatches, 0) << t.Dwg;
+  }
+  if (!files) GTEST_SKIP() << "no corpus DWG files (set VX_CORPUS)";
+}
+
+TEST(DWGCorpus, TwinsHoldTheSameDrawing) {
+  int files = 0;
+  for (const TTwin& t : cnstTwins) {
+    std::vector<uint8_t> bytes = ReadCorpusFile(t.Dwg);
+    if (bytes.empty()) continue;
+    ++files;
+    TConvPtr dwg = LoadDWGBytes(std::move(bytes));
+    TConvPtr dxf = LoadDXFFile(t.Dxf);
+    SCOPED_TRACE(t.Dwg);
+    if (t.Kind != tkModelOnly) {
+      EXPECT_EQ(TableNames(dwg->Layers()), TableNames(dxf->Layers()));
+      EXPECT_EQ(TableNames(dwg->LTypes()), TableNames(dxf->LTypes()));
+      EXPECT_EQ(TableNames(dwg->DimStyles()), TableNames(dxf->DimStyles()));
+      if (t.Kind == tkSame) {
+        EXPECT_EQ(TableNames(dwg->BlocksSection()), TableNames(dxf->BlocksSection()));
+      }
+      ASSERT_EQ(dwg->LayoutsCount(), dxf->LayoutsCount());
+    }
+    for (int i = 0; i < (t.Kind == tkModelOnly ? 1 : dwg->LayoutsCount()); ++i) {
+      TvxDXFLayout* a = dwg->Layouts(i);
+      TvxDXFLayout* b = dxf->Layouts(i);
+      EXPECT_TRUE(SameName(a->GetName(), b->GetName())) << a->GetName() << " " << b->GetName();
+      std::map<int, int> ka = KindCounts(a), kb = KindCounts(b);
+      // The R13 and R14 DXF files show two proxies as block references of blocks of their own.
+      if (t.Kind == tkOldRelease && i == 0) kb[int(ceInsert)] -= 2;
+      EXPECT_EQ(ka, kb) << "layout " << a->GetName();
+      // Entity by entity: the same handle gives the same kind and the same box.
+      std::map<uint64_t, TvxDXFEntity*> byHandle;
+      for (int k = 0; k < b->Count(); ++k)
+        if (TvxDXFEntity* e = b->GetEntity(k)) byHandle[e->GetHandle()] = e;
+      const double tolerance = 1e-7 * std::max(1.0, Diagonal(dxf->Extents()));
+      for (int k = 0; k < a->Count(); ++k) {
+        TvxDXFEntity* e = a->GetEntity(k);
+        auto it = byHandle.find(e->GetHandle());
+        // The R14 file of the drawing numbers its objects its own way.
+        if (t.Kind == tkModelOnly) break;
+        ASSERT_NE(it, byHandle.end()) << std::hex << e->GetHandle();
+        ASSERT_EQ(e->EntType(), it->second->EntType()) << std::hex << e->GetHandle();
+        const TFRect x = e->GetBox(), y = it->second->GetBox();
+        // A spline stored by its fit points alone gets its control points computed here, the
+        // DXF stores both: the curves agree to within a few thousandths of their size.
+        const double tol = e->EntType() == ceSpline ? 1e-4 * std::max(1.0, Diagonal(y)) : tolerance;
+        for (double d : {x.Left - y.Left, x.Right - y.Right, x.Top - y.Top, x.Bottom - y.Bottom, x.Z1 - y.Z1, x.Z2 - y.Z2})
+          EXPECT_LE(std::fabs(d), tol) << std::hex << e->GetHandle();
+      }
+    }
+    const TFRect ea = dwg->Extents(), eb = dxf->Extents();
+    const double tol = 1e-7 * std::max(1.0, Diagonal(eb));
+    for (double d : {ea.Left - eb.Left, ea.Right - eb.Right, ea.Top - eb.Top, ea.Bottom - eb.Bottom})
+      EXPECT_LE(std::fabs(d), tol);
+  }
+  if (!files) GTEST_SKIP() << "no corpus DWG files (set VX_CORPUS)";
+}
+
+TEST(DWGCorpus, HeaderValuesAreTheDXFHeader) {
+  int files = 0;
+  for (const TTwin& t : cnstTwins) {
+    std::vector<uint8_t> bytes = ReadCorpusFile(t.Dwg);
+    if (bytes.empty()) continue;
+    ++files;
+    SCOPED_TRACE(t.Dwg);
+    TConvPtr dwg = LoadDWGBytes(std::move(bytes));
+    const TvxHeadVarStruct& h = dwg->HeadVarStruct();
+    if (t.Kind == tkModelOnly) continue;
+    auto vars = DXFHeaderValues(t.Dxf);
+    // Each value the DXF file states (R13 files state fewer).
+    auto real = [&](const char* name, double have, size_t i = 0) {
+      if (vars[name].size() > i) {
+        EXPECT_NEAR(have, std::atof(vars[name][i].c_str()), 1e-9 * std::max(1.0, std::fabs(have))) << name;
+      }
+    };
+    auto integer = [&](const char* name, int have) {
+      if (!vars[name].empty()) {
+        EXPECT_EQ(have, std::atoi(vars[name][0].c_str())) << name;
+      }
+    };
+    auto text = [&](const char* name, const std::string& have) {
+      if (!vars[name].empty()) {
+        EXPECT_TRUE(SameName(have, vars[name][0])) << name << " " << have;
+      }
+    };
+    real("$LTSCALE", h.LTScale);
+    real("$TEXTSIZE", h.TextSize);
+    real("$PDSIZE", h.PointDisplaySize);
+    real("$FILLETRAD", h.FilletRadius);
+    real("$CELTSCALE", h.CELTScale);
+    integer("$PDMODE", h.PointDisplayMode);
+    integer("$TILEMODE", h.TileMode);
+    integer("$ATTMODE", int(h.AttMode));
+    integer("$MEASUREMENT", h.Measurement ? 1 : 0);
+    integer("$INSUNITS", h.InsUnits);
+    text("$CLAYER", h.CLayer);
+    text("$TEXTSTYLE", h.TextStyle);
+    text("$DIMSTYLE", h.DimStyle);
+    // X and Y: one DXF file of the corpus was written with the Z extents of another session.
+    real("$EXTMIN", h.ExtMin.X, 0);
+    real("$EXTMIN", h.ExtMin.Y, 1);
+    real("$EXTMAX", h.ExtMax.X, 0);
+    real("$EXTMAX", h.ExtMax.Y, 1);
+    real("$DIMTXT", h.DimProps.Txt);
+    real("$DIMASZ", h.DimProps.Asz);
+    real("$DIMSCALE", h.DimProps.Scale);
+    real("$DIMGAP", h.DimProps.Gap);
+    integer("$DIMDEC", h.DimProps.Dec);
+    integer("$DIMTAD", h.DimProps.Tad);
+  }
+  if (!files) GTEST_SKIP() << "no corpus DWG files (set VX_CORPUS)";
+}
+
+TEST(DWGCorpus, RefusedAndEmptyFiles) {
+  for (const char* name : {"same-drawing/sample_AC1032.dwg", "libredwg/example_2018.dwg"}) {
+    std::vector<uint8_t> bytes = ReadCorpusFile(name);
+    if (bytes.empty()) continue;
+    std::string error;
+    LoadDWGBytes(std::move(bytes), &error);
+    EXPECT_EQ(error, "Unsupported new DWG version ID: \"AC1032\"") << name;
+  }
+  const struct { std::string Bytes; const char* Message; } cases[] = {
+      {"AC10", "Unsupported old DWG version ID: \"AC10\""},
+      {"0\nSECTION\n", "Unsupported old DWG version ID: \"0\nSECT\""},
+      {"AC1015", "DWG file header is corrupted"},
+  };
+  for (const auto& k : cases) {
+    std::string error;
+    LoadDWGBytes(std::vector<uint8_t>(k.Bytes.begin(), k.Bytes.end()), &error);
+    EXPECT_EQ(error, k.Message);
+  }
+  std::string error;
+  TvxDWGLoadResult r;
+  TConvPtr empty = LoadDWGBytes({}, &error, &r);
+  EXPECT_EQ(error, "");
+  EXPECT_TRUE(r.Empty);
+  EXPECT_GE(empty->LayoutsCount(), 1);
+}
+
+TEST(DWGCorpus, AFailingObjectIsDroppedAndReportedOnceTheDrawingIsComplete) {
+  VX_NEED_CORPUS_FILE(file, "same-drawing/sample_AC1015.dwg");
+  // Break the line 0x2C7: its stored data size points past the object.
+  TdwgFileImage img;
+  img.Open(file.data(), file.size(), acR2000);
+  TvxObjectsMap map;
+  map.Read(img.Section(*img.Find(2)), 0);
+  const int i = map.IndexOfHandle(0x2C7);
+  ASSERT_GE(i, 0);
+  std::vector<uint8_t> bad = file;
+  const size_t at = size_t(map[size_t(i)].Location);
+  // MS (2 bytes for this size), then BS type 19 as BB 1 + RC: the RL bit size starts at bit 10.
+  TvxBitCursor c(bad.data() + at, 16);
+  ReadMS(c);
+  const uint64_t rlBit = c.Pos + 10;
+  for (uint64_t b = rlBit; b < rlBit + 32; ++b) bad[at + b / 8] |= uint8_t(0x80 >> (b % 8));
+  std::string error;
+  TvxDWGLoadResult r;
+  TConvPtr conv = LoadDWGBytes(bad, &error, &r);
+  EXPECT_EQ(error, "EdwgReadError: Entity handle = $2C7.");
+  EXPECT_EQ(r.Stats.Dropped, 1);
+  // Everything else is there and loaded: the other 25 lines, the layouts, the extents.
+  EXPECT_EQ(KindCounts(conv->Layouts(0))[int(ceLine)], 25);
+  EXPECT_EQ(conv->LayoutsCount(), 4);
+  EXPECT_FALSE(IsBadBox(conv->Extents()));
+}
+
+TEST(DWGCorpus, TheMeasurementSaysMillimetresNotTheIsolines) {
+  // ISOLINES is 4 in these drawings; their measurement is imperial.
+  for (const char* name : {"same-drawing/sample_AC1015.dwg", "same-drawing/sample_AC1024.dwg"}) {
+    std::vector<uint8_t> bytes = ReadCorpusFile(name);
+    if (bytes.empty()) GTEST_SKIP() << name << " not found (set VX_CORPUS)";
+    TvxDWGLoadResult r;
+    LoadDWGBytes(std::move(bytes), nullptr, &r);
+    EXPECT_FALSE(r.Millimetres) << name;
+  }
+}
