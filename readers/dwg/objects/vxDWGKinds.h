@@ -43,5 +43,6 @@ void AddDWGEntityKinds(TdwgKindTable& t);
 void AddDWGTextKinds(TdwgKindTable& t);
 void AddDWGInsertKinds(TdwgKindTable& t);
 void AddDWGTableKinds(TdwgKindTable& t);
+void AddDWGTableObjectKinds(TdwgKindTable& t);
 
 }  // namespace vx
