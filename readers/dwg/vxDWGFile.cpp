@@ -16,11 +16,7 @@ namespace {
   throw EdwgError(std::string("Unsupported ") + kind + " DWG version ID: \"" + id + "\"");
 }
 
-uint32_t U32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
+uint32_t U32(const uint8_t* p) { return LoadLE32(p); }
 
 }  // namespace
 

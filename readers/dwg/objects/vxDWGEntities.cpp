@@ -17,14 +17,6 @@ namespace vx {
 
 namespace {
 
-[[noreturn]] void Corrupt() { throw EdwgReadError("Object data is corrupted"); }
-
-// A count from the file that cannot exceed the bits left, each element taking at least minBits.
-uint32_t Counted(TvxBitCursor& c, uint32_t n, unsigned minBits) {
-  if (c.Failed || uint64_t(n) * minBits > c.Remaining()) Corrupt();
-  return n;
-}
-
 double FloatWidth(double w) {
   constexpr double maxF = std::numeric_limits<float>::max();
   if (!std::isfinite(w)) return 0;
@@ -325,10 +317,10 @@ void TdwgLWPline::ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
   if (flags & 8) o.F.Elevation = ReadBD(d);
   if (flags & 2) o.F.Thickness = ReadBD(d);
   if (flags & 1) o.F.Extrusion = Read3BD(d);
-  const uint32_t points = Counted(d, ReadBL(d), 4);
-  const uint32_t bulges = (flags & 16) ? Counted(d, ReadBL(d), 2) : 0;
-  const uint32_t ids = (flags & 1024) ? Counted(d, ReadBL(d), 2) : 0;  // 2010+: vertex ids
-  const uint32_t widths = (flags & 32) ? Counted(d, ReadBL(d), 4) : 0;
+  const uint32_t points = DWGCounted(d, ReadBL(d), 4);
+  const uint32_t bulges = (flags & 16) ? DWGCounted(d, ReadBL(d), 2) : 0;
+  const uint32_t ids = (flags & 1024) ? DWGCounted(d, ReadBL(d), 2) : 0;  // 2010+: vertex ids
+  const uint32_t widths = (flags & 32) ? DWGCounted(d, ReadBL(d), 4) : 0;
   self.FPoints.reserve(points);
   TFPoint p;
   for (uint32_t i = 0; i < points && !d.Failed; ++i) {
@@ -389,7 +381,7 @@ void TdwgSpline::ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
     ReadBD(d);  // fit tolerance
     o.F.Points[2] = Read3BD(d);
     o.F.Points[3] = Read3BD(d);
-    fit = Counted(d, ReadBL(d), 6);
+    fit = DWGCounted(d, ReadBL(d), 6);
   }
   if (scenario & 1) {
     if (ReadBit(d)) self.FFlags |= 4;  // rational
@@ -397,8 +389,8 @@ void TdwgSpline::ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
     if (ReadBit(d)) self.FFlags |= 2;  // periodic
     ReadBD(d);  // knot tolerance
     ReadBD(d);  // control tolerance
-    knots = Counted(d, ReadBL(d), 2);
-    controls = Counted(d, ReadBL(d), 6);
+    knots = DWGCounted(d, ReadBL(d), 2);
+    controls = DWGCounted(d, ReadBL(d), 6);
     weights = ReadBit(d) != 0;
   }
   for (uint32_t i = 0; i < knots && !d.Failed; ++i) self.FKnots.push_back(ReadBD(d));

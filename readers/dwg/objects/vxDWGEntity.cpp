@@ -12,13 +12,13 @@ void TdwgEntity::ReadCommon(TdwgReader& r) {
   if (ReadBit(d)) {
     // A graphic image: its size in bytes, then the bytes.
     const uint64_t bytes = v >= acR2010 ? ReadBLL(d) : ReadRL(d);
-    if (bytes > d.Remaining() / 8) throw EdwgReadError("Object data is corrupted");
+    if (bytes > d.Remaining() / 8) DWGObjectCorrupt();
     d.Skip(bytes * 8);
   }
   if (v < acR2000) {
     FDataBits = ReadRL(d);
     const uint64_t handles = FDataStart + FDataBits;
-    if (handles < d.Pos || handles > FDataEnd) throw EdwgReadError("Object data is corrupted");
+    if (handles < d.Pos || handles > FDataEnd) DWGObjectCorrupt();
     S.Hnd = d.Window(handles, FDataEnd);
     S.SplitHandles = true;
   }

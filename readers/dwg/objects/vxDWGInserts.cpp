@@ -151,7 +151,7 @@ void TdwgInsert::Apply(TdwgReader& r) {
 void TdwgViewport::ReadFrozenLayers(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
   auto& self = static_cast<TdwgViewport&>(o);
   const uint64_t n = uint64_t(o.F.Longs[1]);
-  if (n > s.Handles().Remaining() / 8) throw EdwgReadError("Object data is corrupted");
+  if (n > s.Handles().Remaining() / 8) DWGObjectCorrupt();
   self.FFrozen.reserve(size_t(n));
   for (uint64_t i = 0; i < n && !s.Failed(); ++i) self.FFrozen.push_back(s.HandleValue());
 }

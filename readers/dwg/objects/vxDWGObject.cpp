@@ -7,9 +7,16 @@
 
 namespace vx {
 
+void DWGObjectCorrupt() { throw EdwgReadError("Object data is corrupted"); }
+
+uint32_t DWGCounted(const TvxBitCursor& c, uint32_t n, unsigned minBits) {
+  if (c.Failed || uint64_t(n) * minBits > c.Remaining()) DWGObjectCorrupt();
+  return n;
+}
+
 namespace {
 
-[[noreturn]] void ReadError() { throw EdwgReadError("Object data is corrupted"); }
+[[noreturn]] void ReadError() { DWGObjectCorrupt(); }
 
 // The extended data blocks: BS size, application handle, size bytes. They are passed over whole
 // here; the cursor always lands on the end of each block.

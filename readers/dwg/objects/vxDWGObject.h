@@ -35,6 +35,12 @@ struct TdwgRecordKind {
   std::span<const TdwgFieldRow> Rows2;       // more data after Rows (a record that extends another)
 };
 
+// Raises the decoding error of the object being read (EdwgReadError).
+[[noreturn]] void DWGObjectCorrupt();
+// A count from the file, checked against the bits left (each element takes at least minBits)
+// before anything is allocated for it.
+uint32_t DWGCounted(const TvxBitCursor& c, uint32_t n, unsigned minBits);
+
 // The kind of an internal type code (0..98); nil for codes without a reader.
 const TdwgRecordKind* DWGRecordKind(unsigned code);
 

@@ -13,8 +13,6 @@ namespace vx {
 
 namespace {
 
-[[noreturn]] void Corrupt() { throw EdwgReadError("Object data is corrupted"); }
-
 constexpr TdwgFieldRow cnstDimStyleRows[] = {
     // R13 and R14.
     {dcB, dvR13R14, 71}, {dcB, dvR13R14, 72}, {dcB, dvR13R14, 73}, {dcB, dvR13R14, 74},
@@ -191,7 +189,7 @@ void TdwgLayout::ReadOwnData(TdwgReader& r) {
 void TdwgLayout::ReadOwnHandles(TdwgReader& r) {
   TdwgObject::ReadOwnHandles(r);
   if (r.Version >= acR2004) {
-    if (FViewportCount > S.Handles().Remaining() / 8) Corrupt();
+    if (FViewportCount > S.Handles().Remaining() / 8) DWGObjectCorrupt();
     for (uint32_t i = 0; i < FViewportCount && !S.Failed(); ++i) S.H();
   }
   FPaperSpace = F.Refs[0];

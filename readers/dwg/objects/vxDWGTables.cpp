@@ -13,13 +13,6 @@ namespace vx {
 
 namespace {
 
-[[noreturn]] void Corrupt() { throw EdwgReadError("Object data is corrupted"); }
-
-uint32_t Counted(TvxBitCursor& c, uint32_t n, unsigned minBits) {
-  if (c.Failed || uint64_t(n) * minBits > c.Remaining()) Corrupt();
-  return n;
-}
-
 // ---- rows -----------------------------------------------------------------------------------
 
 constexpr TdwgFieldRow cnstLayerRows[] = {
@@ -96,7 +89,7 @@ const TControlRow* ControlOfEntry(unsigned code) {
 // ---- table controls -------------------------------------------------------------------------
 
 void TdwgTableControl::ReadOwnData(TdwgReader& r) {
-  FSubEnts = Counted(S.Handles(), ReadBL(S.Dat), 8);
+  FSubEnts = DWGCounted(S.Handles(), ReadBL(S.Dat), 8);
   TdwgObject::ReadOwnData(r);
   const TControlRow* c = ControlOf(FCode);
   if (!c) return;
@@ -298,7 +291,7 @@ void TdwgBlockRecord::ReadOwnData(TdwgReader& r) {
   if (ReadBit(d)) FFlags |= 4;  // external reference
   if (ReadBit(d)) FFlags |= 8;  // overlaid
   if (v >= acR2000) ReadBit(d);  // loaded
-  if (v >= acR2004 && !(FFlags & 12)) FSubEnts = Counted(S.Handles(), ReadBL(d), 8);
+  if (v >= acR2004 && !(FFlags & 12)) FSubEnts = DWGCounted(S.Handles(), ReadBL(d), 8);
   FBase = Read3BD(d);
   FXrefPath = S.TV();
   unsigned inserts = 0;
@@ -307,7 +300,7 @@ void TdwgBlockRecord::ReadOwnData(TdwgReader& r) {
     while (!d.Failed && ReadRC(d) != 0) ++inserts;
     FDescription = S.TV();
     const uint32_t preview = ReadBL(d);
-    if (preview > d.Remaining() / 8) Corrupt();
+    if (preview > d.Remaining() / 8) DWGObjectCorrupt();
     d.Skip(uint64_t(preview) * 8);
   }
   if (v >= acR2007) {
@@ -324,7 +317,7 @@ void TdwgBlockRecord::ReadOwnHandles(TdwgReader& r) {
   ReadOwnedHandles(r, (FFlags & 12) == 0);
   FBlockEnd = S.HandleValue();
   if (r.Version >= acR2000) {
-    if (uint64_t(F.Longs[0]) > S.Handles().Remaining() / 8) Corrupt();
+    if (uint64_t(F.Longs[0]) > S.Handles().Remaining() / 8) DWGObjectCorrupt();
     for (int64_t i = 0; i < F.Longs[0] && !S.Failed(); ++i) S.H();
     FLayout = S.HandleValue();
   }
@@ -390,7 +383,7 @@ void TdwgBlockRecord::LoadChildren(TdwgReader& r) {
 
 void TdwgDictionary::ReadOwnData(TdwgReader& r) {
   TvxBitCursor& d = S.Dat;
-  FSubEnts = Counted(S.Handles(), ReadBL(d), 8);
+  FSubEnts = DWGCounted(S.Handles(), ReadBL(d), 8);
   if (r.Version == acR14) ReadRC(d);
   if (r.Version >= acR2000) {
     ReadBS(d);  // cloning

@@ -2,6 +2,7 @@
 #include "readers/dwg/paged/vxDWG2007.h"
 
 #include "readers/dwg/paged/vxRSCoder.h"
+#include "readers/dwg/stream/vxDWGCursor.h"
 #include "readers/dwg/stream/vxDWGText.h"
 
 #include <algorithm>
@@ -14,16 +15,8 @@ namespace {
 
 [[noreturn]] void Corrupted() { throw EdwgError(cnstDWGHeaderCorrupted); }
 
-int64_t I64(const uint8_t* p) {
-  int64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-int32_t I32(const uint8_t* p) {
-  int32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
+int64_t I64(const uint8_t* p) { return int64_t(LoadLE64(p)); }
+int32_t I32(const uint8_t* p) { return int32_t(LoadLE32(p)); }
 
 constexpr size_t cnstHeaderSize = 0x110;
 constexpr uint64_t cnstPageBase = 0x480;

@@ -20,17 +20,9 @@ constexpr const char* cnstSectionNames[cnstDWGLocatorCount] = {
 
 [[noreturn]] void Corrupted() { throw EdwgError(cnstDWGHeaderCorrupted); }
 
-uint32_t U32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-uint64_t U64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-void Put32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+uint32_t U32(const uint8_t* p) { return LoadLE32(p); }
+uint64_t U64(const uint8_t* p) { return LoadLE64(p); }
+void Put32(uint8_t* p, uint32_t v) { StoreLE32(p, v); }
 
 // Decompressed sections never exceed this many times the file (plus a floor for small files):
 // sizes beyond it come from corrupt maps, not from drawings.

@@ -26,6 +26,19 @@ namespace vx {
 
 static_assert(std::endian::native == std::endian::little, "DWG values are assembled as little-endian");
 
+// Little-endian values at a byte address (file headers and page maps).
+inline uint32_t LoadLE32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+inline uint64_t LoadLE64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+inline void StoreLE32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
 struct TvxBitCursor {
   const uint8_t* Data = nullptr;
   uint64_t Pos = 0;  // bits from Data
