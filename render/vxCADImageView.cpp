@@ -3,6 +3,7 @@
 #include "render/vxCADImage.h"
 
 #include "foundation/vxGeometry2D.h"
+#include "render/output/vxDrawTarget.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,12 +32,6 @@ bool IsFiniteMatrix(const TFMatrix& m) {
     for (double v : row)
       if (!std::isfinite(v)) return false;
   return true;
-}
-
-// Device coordinates stay within +-2^24: QPainter and QRegion overflow well before int range.
-int ClampDevice(double v) {
-  if (std::isnan(v)) return 0;
-  return static_cast<int>(std::clamp(v, -cnstMaxDeviceCoord, cnstMaxDeviceCoord));
 }
 
 }  // namespace
@@ -380,8 +375,11 @@ void TvxCADImage::RotToView(TvxDXFViewDirection view) {
 // ---- points ---------------------------------------------------------------------------------
 
 QPoint TvxCADImage::GetPoint(const TFPoint& p) const {
-  const TPixelPoint q = TransformPointToPixel(p, FDraw.Matrix);
-  return {ClampDevice(q.X), ClampDevice(q.Y)};
+  // TransformPointToPixel's rounding, then +-2^24, inline: every drawn point comes through here
+  const TFMatrix& m = FDraw.Matrix;
+  const double x = p.X * m.M[0][0] + p.Y * m.M[1][0] + p.Z * m.M[2][0] + m.M[3][0];
+  const double y = p.X * m.M[0][1] + p.Y * m.M[1][1] + p.Z * m.M[2][1] + m.M[3][1];
+  return {DeviceCoordinate(x), DeviceCoordinate(y)};
 }
 
 TFPoint TvxCADImage::GetPointF(const TFPoint& p) const { return TransformPoint(p, FDraw.Matrix); }

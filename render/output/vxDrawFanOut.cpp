@@ -63,21 +63,6 @@ void TvxDrawFanOut::SetAlpha(uint8_t alpha) {
 
 // ---- device rounding ------------------------------------------------------------------------
 
-namespace {
-
-// As TvxCADImage::GetPoint: half to even within the pixel limit, then within +-2^24.
-int PixelOf(double v) {
-  if (std::isnan(v)) return 0;
-  constexpr double cnstDeviceLimit = 16777216.0;
-  const double limit = std::min<double>(PixelLimit(), cnstDeviceLimit);
-  if (std::fabs(v) >= limit) return static_cast<int>(v < 0 ? -limit : limit);
-  return static_cast<int>(RoundHalfEven(v));
-}
-
-}  // namespace
-
-QPoint DevicePixel(QPointF p) { return {PixelOf(p.x()), PixelOf(p.y())}; }
-
 void DevicePixels(const QPointF* pts, int n, std::vector<QPoint>& out) {
   out.resize(static_cast<size_t>(std::max(0, n)));
   for (int i = 0; i < n; ++i) out[static_cast<size_t>(i)] = DevicePixel(pts[i]);

@@ -19,6 +19,7 @@
 #pragma once
 
 #include "foundation/vxConsts.h"
+#include "foundation/vxGeometry2D.h"
 
 #include <QImage>
 #include <QPoint>
@@ -26,6 +27,7 @@
 #include <QRectF>
 #include <QRegion>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -142,9 +144,22 @@ class TvxDrawFanOut final : public TvxDrawTarget {
   std::vector<TvxDrawTarget*> FTargets;
 };
 
+// One device coordinate in whole pixels: half to even, within the pixel limit and +-2^24 (as
+// TvxCADImage::GetPoint rounds); NaN gives 0. Inline: the walk maps every point through it.
+inline int DeviceCoordinate(double v) {
+  constexpr double cnstDeviceLimit = 16777216.0;
+  const double limit = std::min<double>(PixelLimit(), cnstDeviceLimit);
+  if (!(v == v)) return 0;
+  if (v >= limit) return static_cast<int>(limit);
+  if (v <= -limit) return -static_cast<int>(limit);
+  // 1.5 x 2^52 pushes the fraction out of the mantissa: the addition rounds half to even
+  constexpr double cnstRounder = 6755399441055744.0;
+  return static_cast<int>((v + cnstRounder) - cnstRounder);
+}
+
 // The device pixel of a device point, rounded half to even and clamped as the view matrix
 // rounds its points.
-QPoint DevicePixel(QPointF p);
+inline QPoint DevicePixel(QPointF p) { return {DeviceCoordinate(p.x()), DeviceCoordinate(p.y())}; }
 // The pixels of n points into out (resized to n).
 void DevicePixels(const QPointF* pts, int n, std::vector<QPoint>& out);
 // The pixel rectangle whose corner pixels are those of a device rectangle's corners (a box from
