@@ -191,6 +191,8 @@ class TvxCADImage : public TvxGraphic {
   void TranslateDrawMatrix(double dx, double dy, double dz = 0.0);
   // Fits the view to the rectangle (what Draw does when CustomDraw is on).
   void FitToRect(const QRect& rect);
+  // The view matrix FitToRect would set for rect.
+  TFMatrix FitMatrix(const QRect& rect) const;
   TFPoint Scale() const;
   void Rotate(TvxAxis axis, double angleDeg);
   void RotToView(TvxDXFViewDirection view);

@@ -270,7 +270,9 @@ TFPoint TvxCADImage::Scale() const {
           VectorLength(FDraw.DrawMatrix.EZ())};
 }
 
-void TvxCADImage::FitToRect(const QRect& rect) {
+void TvxCADImage::FitToRect(const QRect& rect) { SetDrawMatrix(FitMatrix(rect)); }
+
+TFMatrix TvxCADImage::FitMatrix(const QRect& rect) const {
   const double left = rect.x(), top = rect.y();
   const double right = left + rect.width(), bottom = top + rect.height();
   double w = right - left, h = bottom - top;
@@ -292,7 +294,7 @@ void TvxCADImage::FitToRect(const QRect& rect) {
   m.M[3][0] += (left + right) / 2 - p.X;
   m.M[3][1] += (top + bottom) / 2 - p.Y;
   m.M[3][2] += -p.Z;
-  SetDrawMatrix(m);
+  return m;
 }
 
 // ---- rotations ------------------------------------------------------------------------------

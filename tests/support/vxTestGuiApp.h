@@ -6,9 +6,26 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 
 namespace vx::test {
+
+// Ends the application when the tests are over, before the exit handlers: Qt's own statics made
+// while the tests ran (input devices, font caches) go before those, and the leak check comes
+// after them.
+class TvxGuiAppEnvironment : public ::testing::Environment {
+ public:
+  explicit TvxGuiAppEnvironment(QCoreApplication*& app) : FApp(app) {}
+  void TearDown() override {
+    delete FApp;
+    FApp = nullptr;
+  }
+
+ private:
+  QCoreApplication*& FApp;
+};
 
 template <class TApp = QGuiApplication>
 inline void EnsureGuiApp() {
@@ -17,9 +34,8 @@ inline void EnsureGuiApp() {
   static char name[] = "vx_tests";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static TApp* app = new TApp(argc, argv);
-  // Ended before the leak check, so that the font caches it set up are released.
-  std::atexit([] { delete app; });
+  static QCoreApplication* app = new TApp(argc, argv);
+  ::testing::AddGlobalTestEnvironment(new TvxGuiAppEnvironment(app));
 }
 
 }  // namespace vx::test
