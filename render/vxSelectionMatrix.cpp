@@ -124,14 +124,47 @@ uint32_t TvxSelectionMatrix::ValueAt(int x, int y) const {
   return FBitMap.pixel(x, y) & 0xFFFFFFu;
 }
 
+// A square spiral from (x, y): one step right, one down, two left, two up, three right, ...,
+// until a pixel's value satisfies hit or the spiral is the precision away on the X axis.
+bool TvxSelectionMatrix::Spiral(int x, int y, const std::function<bool(uint32_t)>& hit,
+                                QPoint& at) const {
+  static constexpr int cnstDx[4] = {1, 0, -1, 0}, cnstDy[4] = {0, 1, 0, -1};
+  int cx = x, cy = y, dir = 0;
+  if (hit(ValueAt(cx, cy))) {
+    at = {cx, cy};
+    return true;
+  }
+  for (int run = 1; std::abs(cx - x) <= FPrecision; ++run)
+    for (int twice = 0; twice < 2; ++twice, dir = (dir + 1) % 4)
+      for (int k = 0; k < run; ++k) {
+        cx += cnstDx[dir];
+        cy += cnstDy[dir];
+        if (std::abs(cx - x) > FPrecision) return false;
+        if (hit(ValueAt(cx, cy))) {
+          at = {cx, cy};
+          return true;
+        }
+      }
+  return false;
+}
+
 TvxDXFEntity* TvxSelectionMatrix::GetElementInMatrix(int x, int y) {
   FPointByEntity = QPoint(0, 0);
+  // far off the bitmap (and away from integer overflow): nothing there
+  constexpr int cnstFar = 1 << 28;
+  if (IsOverflow() || x > cnstFar || x < -cnstFar || y > cnstFar || y < -cnstFar) return nullptr;
   const bool painting = IsPainting();
   if (painting) EndPaint();  // the pixels are read from the image itself
   auto valid = [this](uint32_t v) { return v < static_cast<uint32_t>(ElementCount()); };
   uint32_t found = cnstClearValue;
-  if (FPrecision < 2) {
+  if (FPrecision < 2 || FSearchMode == smPoint) {
     found = ValueAt(x, y);
+  } else if (FSearchMode == smSnail) {
+    QPoint at;
+    if (Spiral(x, y, valid, at)) {
+      found = ValueAt(at.x(), at.y());
+      FPointByEntity = at;
+    }
   } else {
     // Count each value in the square around the pixel, in the order first met.
     std::vector<std::pair<uint32_t, int>> counts;
@@ -160,22 +193,34 @@ TvxDXFEntity* TvxSelectionMatrix::GetElementInMatrix(int x, int y) {
         }
       found = counts[static_cast<size_t>(earlier >= 0 ? earlier : best)].first;
     }
-    if (valid(found)) {
-      // The winner's pixel nearest to the point.
-      int bestDist = -1;
-      for (int cx = x - FPrecision; cx <= x + FPrecision; ++cx)
-        for (int cy = y - FPrecision; cy <= y + FPrecision; ++cy)
-          if (ValueAt(cx, cy) == found) {
-            const int d = std::max(std::abs(cx - x), std::abs(cy - y));
-            if (bestDist < 0 || d < bestDist) {
-              bestDist = d;
-              FPointByEntity = QPoint(cx, cy);
-            }
-          }
-    }
+    // The winner's pixel nearest to the point, met by the spiral.
+    QPoint at;
+    if (valid(found) && Spiral(x, y, [found](uint32_t v) { return v == found; }, at))
+      FPointByEntity = at;
   }
   if (painting) Painter();
   return valid(found) ? Element(static_cast<int>(found)) : nullptr;
+}
+
+std::vector<TvxDXFEntity*> TvxSelectionMatrix::GetElements(int x, int y, bool unique) {
+  std::vector<TvxDXFEntity*> out;
+  constexpr int cnstFar = 1 << 28;
+  if (IsOverflow() || x > cnstFar || x < -cnstFar || y > cnstFar || y < -cnstFar) return out;
+  const bool painting = IsPainting();
+  if (painting) EndPaint();
+  std::vector<uint32_t> seen;
+  for (int cx = x - FPrecision; cx <= x + FPrecision; ++cx)
+    for (int cy = y - FPrecision; cy <= y + FPrecision; ++cy) {
+      const uint32_t v = ValueAt(cx, cy);
+      if (v >= static_cast<uint32_t>(ElementCount())) continue;
+      if (unique) {
+        if (std::find(seen.begin(), seen.end(), v) != seen.end()) continue;
+        seen.push_back(v);
+      }
+      out.push_back(Element(static_cast<int>(v)));
+    }
+  if (painting) Painter();
+  return out;
 }
 
 }  // namespace vx

@@ -16,7 +16,9 @@
 #include <QRegion>
 #include <QSize>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,6 +28,10 @@ class TvxDXFEntity;
 
 enum class TvxTypeElement : uint8_t { teEntity, teMarker };
 using enum TvxTypeElement;
+
+// How the element near a pixel is found: the pixel alone, a square spiral out to the precision, or
+// the most filled value of the square around the pixel (the rule below).
+enum TvxSearchMode : uint8_t { smPoint, smSnail, smFillability };
 
 // How a viewport's outline goes into the matrix: as its edge, or filled (the whole viewport picks
 // the viewport).
@@ -96,19 +102,25 @@ class TvxSelectionMatrix {
   TvxViewPortMode ViewPortMode() const { return FViewPortMode; }
   void SetViewPortMode(TvxViewPortMode m) { FViewPortMode = m; }
   int Precision() const { return FPrecision; }
-  // A negative value restores the default 3.
-  void SetPrecision(int p) { FPrecision = p < 0 ? 3 : p; }
+  // A negative value restores the default 3; the radius is kept within 255 pixels.
+  void SetPrecision(int p) { FPrecision = p < 0 ? 3 : std::min(p, 255); }
 
   // ---- look-up ----
   // The raw key value at a pixel (the clear value outside the bitmap).
   uint32_t ValueAt(int x, int y) const;
-  // The element at the pixel or, within the precision, the one filling most of the square around
-  // it; nil when none.
+  // The element at the pixel or near it by the search mode; nil when none, and always nil while
+  // the matrix is overflowed (its keys are ambiguous then). Points off the bitmap read as clear.
   TvxDXFEntity* GetElementInMatrix(int x, int y);
+  // Every element met in the square of side 2 x precision + 1 around the pixel, column by column,
+  // without repeats when unique.
+  std::vector<TvxDXFEntity*> GetElements(int x, int y, bool unique);
+  TvxSearchMode SearchMode() const { return FSearchMode; }
+  void SetSearchMode(TvxSearchMode m) { FSearchMode = m; }
   QPoint PointByEntity() const { return FPointByEntity; }
 
  private:
   void ApplyClip();
+  bool Spiral(int x, int y, const std::function<bool(uint32_t)>& hit, QPoint& at) const;
 
   QImage FBitMap;
   std::vector<TvxDXFEntity*> FEntities;           // element i has key colour i
@@ -121,6 +133,7 @@ class TvxSelectionMatrix {
   std::vector<QRegion> FRegions;
   TvxViewPortMode FViewPortMode = vmEdge;
   int FPrecision = 3;
+  TvxSearchMode FSearchMode = smFillability;
   QPoint FPointByEntity;
 };
 
