@@ -128,6 +128,14 @@ void TvxSelectionManager::SelectAll() {
   Changed();
 }
 
+void TvxSelectionManager::SetSelection(const std::vector<TvxDXFEntity*>& entities) {
+  InvalidateHighlights();
+  FEntities.clear();
+  for (TvxDXFEntity* e : entities) Select(e);
+  InvalidateHighlights();
+  Changed();
+}
+
 void TvxSelectionManager::DeselectAll() {
   InvalidateHighlights();
   FEntities.clear();

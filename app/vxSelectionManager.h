@@ -47,6 +47,8 @@ class TvxSelectionManager : public TvxNavigatorClient {
   // overflowed or no CAD image is bound.
   TvxDXFEntity* FindEntity(QPoint p) const;
   void SelectAll();
+  // The selection becomes the list (each entity once, in order).
+  void SetSelection(const std::vector<TvxDXFEntity*>& entities);
   void DeselectAll();
   // Empties the selection and clears the inspector.
   void Cancel();

@@ -1,10 +1,16 @@
 // Redraw speed of the CAD image: the drawing named by VX_BENCH_DXF (make one with
 // `/usr/bin/python3 bench/make_big_dxf.py OUT.dxf 300000`) drawn whole onto a 1920 x 1080 picture,
-// at its full extents and zoomed in to 1 % of their area and of their width. Skipped without the file.
+// at its full extents and zoomed in to 1 % of their area and of their width; and the editor's
+// frames that only move a rubber band or change highlights, painted from the navigator's drawn
+// picture. Skipped without the file.
+#include "app/vxSelectionManager.h"
 #include "render/vxCADdxfImage.h"
+#include "render/vxSelectionMatrix.h"
+#include "viewer/vxDrawingNavigator.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
@@ -18,12 +24,12 @@ using namespace vx;
 
 constexpr int cnstWidth = 1920, cnstHeight = 1080;
 
-QGuiApplication& App() {
+QApplication& App() {
   static int argc = 1;
   static char name[] = "bench_render";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QGuiApplication app(argc, argv);
+  static QApplication app(argc, argv);
   return app;
 }
 
@@ -64,6 +70,85 @@ void BM_Draw(benchmark::State& state) {
     img->Draw(p, picture.rect());
   }
 }
+
+// A navigator of 1920 x 1080 over the drawing, drawn once, picking on, with the editor's
+// selection manager hooked.
+struct TvxEditorView {
+  TvxDrawingNavigator Nav;
+  TvxSelectionManager Manager;
+  explicit TvxEditorView(std::unique_ptr<TvxGraphic> g) {
+    Nav.resize(cnstWidth, cnstHeight);
+    Nav.show();
+    Nav.SetGraphic(std::move(g));
+    auto* img = Nav.Image();
+    img->SetSelectionMatrix(new TvxSelectionMatrix());
+    img->SetMatrixMode(smEnabled);
+    Manager.SetDNavigator(&Nav);
+    Nav.RepaintPicture();
+  }
+};
+
+TvxEditorView* EditorView() {
+  static std::unique_ptr<TvxEditorView> view = []() -> std::unique_ptr<TvxEditorView> {
+    App();
+    const char* path = std::getenv("VX_BENCH_DXF");
+    if (!path || !*path) return nullptr;
+    auto img = std::make_unique<TvxCADdxfImage>();
+    img->LoadFromFile(path);
+    return std::make_unique<TvxEditorView>(std::move(img));
+  }();
+  return view.get();
+}
+
+// One frame of a rubber band drag: the band's corner moves, the window repaints.
+void BM_RubberBandFrame(benchmark::State& state) {
+  TvxEditorView* v = EditorView();
+  if (!v) {
+    state.SkipWithError("set VX_BENCH_DXF to a DXF file");
+    return;
+  }
+  v->Manager.SetMode(mmMultiSelect);
+  const int drawn = v->Nav.FullPaintCount();
+  QMouseEvent down(QEvent::MouseButtonPress, QPointF(100, 100), QPointF(100, 100), Qt::LeftButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&v->Nav, &down);
+  int i = 0;
+  for (auto _ : state) {
+    const QPointF p(200 + (i % 800), 150 + (i % 600));
+    ++i;
+    QMouseEvent move(QEvent::MouseMove, p, p, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&v->Nav, &move);
+    v->Nav.repaint();
+  }
+  QMouseEvent up(QEvent::MouseButtonRelease, QPointF(100, 100), QPointF(100, 100), Qt::LeftButton,
+                 Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&v->Nav, &up);
+  v->Manager.SetMode(mmSelect);
+  if (v->Nav.FullPaintCount() != drawn) state.SkipWithError("a frame drew the drawing again");
+}
+
+// One frame after the selection changed: the highlights of 1,000 entities painted again.
+void BM_HighlightFrame(benchmark::State& state) {
+  TvxEditorView* v = EditorView();
+  if (!v) {
+    state.SkipWithError("set VX_BENCH_DXF to a DXF file");
+    return;
+  }
+  std::vector<TvxDXFEntity*> some = v->Manager.TopLevelEntities();
+  if (some.size() > 1000) some.resize(1000);
+  v->Manager.SetSelection(some);
+  const int drawn = v->Nav.FullPaintCount();
+  for (auto _ : state) {
+    v->Nav.InvalidateOverlay(QRect(0, 0, cnstWidth, cnstHeight));
+    v->Nav.repaint();
+  }
+  state.counters["selected"] = static_cast<double>(v->Manager.Entities().size());
+  v->Manager.DeselectAll();
+  if (v->Nav.FullPaintCount() != drawn) state.SkipWithError("a frame drew the drawing again");
+}
+
+BENCHMARK(BM_RubberBandFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HighlightFrame)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_Draw)
     ->ArgNames({"zoom", "aa"})
