@@ -12,7 +12,7 @@ namespace vx {
 
 void TvxDWGImage::LoadFromStream(std::istream& stream) {
   TvxCADImage::LoadFromStream(stream);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> bytes = ReadDWGStream(stream);
   LoadFromBuffer(bytes.data(), bytes.size());
 }
 

@@ -4,6 +4,7 @@
 #include "database/blocks/vxXRefs.h"
 #include "readers/dwg/stream/vxDWGErrors.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -110,8 +111,7 @@ void RegisterDWGFormat() {
     std::ifstream f;
     if (!std::filesystem::is_directory(path, ec)) f.open(path, std::ios::binary);
     if (!f.is_open()) throw std::runtime_error("Cannot open file " + path);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    LoadDWG(drawing, std::move(bytes));
+    LoadDWG(drawing, ReadDWGStream(f));
   });
 }
 
@@ -127,10 +127,26 @@ TvxDWGLoader::~TvxDWGLoader() {
   if (FConverter) FConverter->Release();
 }
 
-void TvxDWGLoader::LoadFromStream(std::istream& stream) {
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-  LoadDWG(FConverter, std::move(bytes), FLastLoad);
+std::vector<uint8_t> ReadDWGStream(std::istream& stream) {
+  std::vector<uint8_t> bytes;
+  const std::istream::pos_type start = stream.tellg();
+  stream.seekg(0, std::ios::end);
+  const std::istream::pos_type end = stream.tellg();
+  if (start != std::istream::pos_type(-1) && end != std::istream::pos_type(-1) && end >= start) {
+    // A seekable stream is read in one piece.
+    bytes.resize(size_t(end - start));
+    stream.seekg(start);
+    stream.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    bytes.resize(size_t(std::max<std::streamsize>(0, stream.gcount())));
+    return bytes;
+  }
+  stream.clear();
+  stream.seekg(start);
+  bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+  return bytes;
 }
+
+void TvxDWGLoader::LoadFromStream(std::istream& stream) { LoadDWG(FConverter, ReadDWGStream(stream), FLastLoad); }
 
 void TvxDWGLoader::LoadFromFile(const std::string& fileName) {
   std::error_code ec;

@@ -41,6 +41,9 @@ inline TvxDWGLoadResult LoadDWG(TvxDXFConverter* conv, std::vector<uint8_t> file
   return result;
 }
 
+// The rest of a stream, read in one piece when the stream can seek.
+std::vector<uint8_t> ReadDWGStream(std::istream& stream);
+
 // Whether the bytes start like a DWG file of any release ("AC1" or "AC2." followed by digits).
 bool LooksLikeDWG(const uint8_t* data, size_t size);
 

@@ -144,10 +144,15 @@ TvxDXFEntity* TdwgReader::LoadedItem(uint64_t handle) const {
 
 TvxDXFEntity* TdwgReader::GetChild(uint64_t handle) {
   if (handle == 0) return nullptr;
+  // Entities name the same few layers, line types and blocks over and over: placed items are
+  // remembered by handle (a placed item stays where it is while the file is read).
+  TCached& slot = FCache[handle % FCache.size()];
+  if (slot.Handle == handle && slot.Item) return slot.Item;
   const int i = Map.IndexOfHandle(handle);
   if (i < 0) return nullptr;
-  if (Map.Loaded(size_t(i))) return Map[size_t(i)].Obj;
-  return LoadAt(size_t(i));
+  TvxDXFEntity* item = Map.Loaded(size_t(i)) ? Map[size_t(i)].Obj : LoadAt(size_t(i));
+  if (item && Map[size_t(i)].Obj == item) slot = {handle, item};
+  return item;
 }
 
 std::unique_ptr<TdwgObject> TdwgReader::ReadObject(size_t index) {

@@ -127,6 +127,11 @@ class TdwgReader {
     int TabOrder;
   };
   std::vector<TPendingLayout> FLayouts;
+  struct TCached {
+    uint64_t Handle = 0;
+    TvxDXFEntity* Item = nullptr;
+  };
+  std::array<TCached, 64> FCache{};
   std::string FErrorClass;
   uint64_t FErrorHandle = 0;
 };

@@ -104,6 +104,16 @@ TEST(DWGCorpus, TwinsHoldTheSameDrawing) {
         if (t.Kind == tkModelOnly) break;
         ASSERT_NE(it, byHandle.end()) << std::hex << e->GetHandle();
         ASSERT_EQ(e->EntType(), it->second->EntType()) << std::hex << e->GetHandle();
+        // The common entity data: colour, layer, line type, weight, visibility, scale.
+        const TvxDXFEntity* f = it->second;
+        auto nameOf = [](const TvxDXFEntity* item) { return item ? UpperName(item->GetName()) : std::string("-"); };
+        EXPECT_EQ(int(e->GetColorCAD().Active), int(f->GetColorCAD().Active)) << std::hex << e->GetHandle();
+        EXPECT_EQ(e->GetColorCAD().Color, f->GetColorCAD().Color) << std::hex << e->GetHandle();
+        EXPECT_EQ(nameOf(e->GetLayer()), nameOf(f->GetLayer())) << std::hex << e->GetHandle();
+        EXPECT_EQ(nameOf(e->GetLineType()), nameOf(f->GetLineType())) << std::hex << e->GetHandle();
+        EXPECT_EQ(e->GetLineWeight(), f->GetLineWeight()) << std::hex << e->GetHandle();
+        EXPECT_EQ(e->GetVisibility(), f->GetVisibility()) << std::hex << e->GetHandle();
+        EXPECT_EQ(e->GetLineTypeScale(), f->GetLineTypeScale()) << std::hex << e->GetHandle();
         const TFRect x = e->GetBox(), y = it->second->GetBox();
         // A spline stored by its fit points alone gets its control points computed here, the
         // DXF stores both: the curves agree to within a few thousandths of their size.
@@ -112,6 +122,23 @@ TEST(DWGCorpus, TwinsHoldTheSameDrawing) {
           EXPECT_LE(std::fabs(d), tol) << std::hex << e->GetHandle();
       }
     }
+    // Layers: colour, flags (the DXF files leave out the "referenced" bit 64), visibility, weight,
+    // line type, plotting.
+    if (t.Kind != tkModelOnly)
+      for (int i = 0; i < dwg->Layers()->Count(); ++i) {
+        auto* x = dynamic_cast<TvxDXFLayer*>(dwg->Layers()->GetEntity(i));
+        auto* y = x ? dynamic_cast<TvxDXFLayer*>(dxf->Layers()->FindEntByName(x->GetName())) : nullptr;
+        ASSERT_NE(y, nullptr);
+        SCOPED_TRACE(x->GetName());
+        EXPECT_EQ(int(x->GetColorCAD().Active), int(y->GetColorCAD().Active));
+        EXPECT_EQ(x->GetColorCAD().Color, y->GetColorCAD().Color);
+        EXPECT_EQ(x->GetFlags() & ~64, y->GetFlags() & ~64);
+        EXPECT_EQ(x->GetVisible(), y->GetVisible());
+        EXPECT_EQ(x->GetLineWeight(), y->GetLineWeight());
+        EXPECT_EQ(x->IsPlotting(), y->IsPlotting());
+        ASSERT_TRUE(x->GetLineType() && y->GetLineType());
+        EXPECT_TRUE(SameName(x->GetLineType()->GetName(), y->GetLineType()->GetName()));
+      }
     const TFRect ea = dwg->Extents(), eb = dxf->Extents();
     const double tol = 1e-7 * std::max(1.0, Diagonal(eb));
     for (double d : {ea.Left - eb.Left, ea.Right - eb.Right, ea.Top - eb.Top, ea.Bottom - eb.Bottom})

@@ -201,6 +201,13 @@ class TdwgDictionary : public TdwgObject {
   std::vector<std::string> FNames;
 };
 
+// A named colour (DBCOLOR): entities that name it take its colour. Kept in OBJECTS.
+class TdwgDbColor : public TdwgObject {
+ public:
+  TvxDXFEntity* GetOwnerItem(TdwgReader& r) override;
+  void Commit(TdwgReader& r) override;
+};
+
 class TdwgLayout : public TdwgObject {
  public:
   void ReadOwnData(TdwgReader& r) override;

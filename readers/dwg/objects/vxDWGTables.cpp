@@ -49,6 +49,8 @@ constexpr TdwgFieldRow cnstStyleRows[] = {
 
 constexpr TdwgFieldRow cnstAppIDRows[] = {{dcRC, dvAll, 0}};
 
+constexpr TdwgFieldRow cnstDbColorRows[] = {{dcCMC, dvAll, 62}};
+
 // The dimension-style control counts the extra handles it lists after its entries.
 constexpr TdwgFieldRow cnstDimStyleControlRows[] = {{dcRC, dvR2000, 0}};
 
@@ -379,6 +381,15 @@ void TdwgBlockRecord::LoadChildren(TdwgReader& r) {
   else if (FFirstChild) r.LoadChildChain(FFirstChild);
 }
 
+// ---- named colours -------------------------------------------------------------------------
+
+TvxDXFEntity* TdwgDbColor::GetOwnerItem(TdwgReader& r) { return r.Conv->ObjectsSection(); }
+
+void TdwgDbColor::Commit(TdwgReader& r) {
+  if (FItem) FItem->SetColorCAD(F.Colors[0]);
+  TdwgObject::Commit(r);
+}
+
 // ---- dictionaries ---------------------------------------------------------------------------
 
 void TdwgDictionary::ReadOwnData(TdwgReader& r) {
@@ -423,6 +434,7 @@ void AddDWGTableKinds(TdwgKindTable& t) {
   t[67] = Kind("APPID", Reader<TdwgAppID>, Item<TvxDXFAppID>, cnstAppIDRows);
   // Dictionaries are followed for what they hold; the drawing keeps no item of their own.
   t[42] = Kind("DICTIONARY", Reader<TdwgDictionary>, nullptr, {});
+  t[89] = Kind("DBCOLOR", Reader<TdwgDbColor>, Item<TvxDXFCustomColor>, cnstDbColorRows);
   AddDWGTableObjectKinds(t);
 }
 

@@ -119,7 +119,8 @@ void SkipBySignature(TvxBitCursor& c, const uint8_t* codes, size_t count) {
 }
 
 double DWGLineWeight(unsigned index) {
-  if (index < LineWeightTable.size()) return LineWeightTable[index] * 0.01;
+  // Divided as the DXF reader divides its hundredths, so that both give the same double.
+  if (index < LineWeightTable.size()) return LineWeightTable[index] / 100.0;
   if (index <= 29) return fLineWeightByLayer;
   if (index == 30) return fLineWeightByBlock;
   if (index == 31) return fLineWeightDefault;
