@@ -63,6 +63,32 @@ void BM_DwgReadAndLoad(benchmark::State& state) {
 }
 BENCHMARK(BM_DwgReadAndLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Read and load of one corpus drawing, the same drawing in each release (the paged and the
+// Reed-Solomon layouts against R2000).
+void BM_DwgCorpusLoad(benchmark::State& state, const char* file) {
+  const std::vector<uint8_t> bytes = CorpusFile(file);
+  if (bytes.empty()) {
+    state.SkipWithError("corpus file missing (set VX_CORPUS)");
+    return;
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<uint8_t> copy = bytes;
+    TvxDXFConverter* conv = TvxDXFConverter::Create();
+    state.ResumeTiming();
+    LoadDWG(conv, std::move(copy));
+    state.PauseTiming();
+    conv->Release();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK_CAPTURE(BM_DwgCorpusLoad, r2000, "same-drawing/sample_AC1015.dwg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DwgCorpusLoad, r2004, "same-drawing/sample_AC1018.dwg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DwgCorpusLoad, r2007, "same-drawing/sample_AC1021.dwg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DwgCorpusLoad, r2010, "same-drawing/sample_AC1024.dwg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DwgCorpusLoad, r2013, "same-drawing/sample_AC1027.dwg")->Unit(benchmark::kMillisecond);
+
 void BM_DwgFlatten(benchmark::State& state, const char* file, bool r2007) {
   const std::vector<uint8_t> bytes = CorpusFile(file);
   if (bytes.empty()) {

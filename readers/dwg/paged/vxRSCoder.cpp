@@ -43,6 +43,9 @@ void TvxRSCoder::Init(const uint8_t (&primitive)[8], int t, int m) {
   }
   FGPoly.clear();
   for (uint8_t c : g) FGPoly.push_back(FIndexOf[c]);
+  FTimesRoot.assign(size_t(FPSize), {});
+  for (int i = 1; i <= FPSize; ++i)
+    for (int v = 0; v < 256; ++v) FTimesRoot[size_t(i - 1)][size_t(v)] = Mul(uint8_t(v), Alpha(i));
 }
 
 int TvxRSCoder::Decode(uint8_t* r) const {
@@ -50,9 +53,9 @@ int TvxRSCoder::Decode(uint8_t* r) const {
   uint8_t s[17] = {};  // s[i]: the syndrome at alpha^i
   bool clean = true;
   for (int i = 1; i <= n2t; ++i) {
-    const uint8_t a = Alpha(i);
+    const std::array<uint8_t, 256>& times = FTimesRoot[size_t(i - 1)];
     uint8_t acc = 0;
-    for (int j = int(FBlockSize) - 1; j >= 0; --j) acc = uint8_t(Mul(acc, a) ^ r[j]);
+    for (int j = int(FBlockSize) - 1; j >= 0; --j) acc = uint8_t(times[acc] ^ r[j]);
     s[i] = acc;
     clean = clean && acc == 0;
   }

@@ -44,6 +44,8 @@ class TvxRSCoder {
   std::vector<int> FGPoly;
   std::array<int, 256> FIndexOf{};
   int FPSize = 0;
+  // Multiplication by alpha^i for the syndromes (row i - 1): one lookup per byte of a block.
+  std::vector<std::array<uint8_t, 256>> FTimesRoot;
 };
 
 // The two coders of the format, built once.
