@@ -164,6 +164,8 @@ void TdwgObject::Commit(TdwgReader& r) {
     FPlaced = true;
   }
   r.SetPlaced(FMapIndex, FItem);
+  // The database keeps the extension dictionary of a placed item by handle (layers use theirs).
+  if (FXDict != 0 && FHandle != 0) r.Conv->RegisterEntityDictionary(FHandle, FXDict);
   AfterAdded(r);
   LoadChildren(r);
 }
