@@ -265,3 +265,28 @@ TEST(DWGCorpus, TheMeasurementSaysMillimetresNotTheIsolines) {
     EXPECT_FALSE(r.Millimetres) << name;
   }
 }
+
+TEST(DWGCorpus, SummaryInformationOf2004AndLater) {
+  // The same drawing: 8-bit texts in 2004, UTF-16 from 2007 on.
+  int seen = 0;
+  for (const char* name : {"same-drawing/sample_AC1018.dwg", "same-drawing/sample_AC1021.dwg",
+                           "same-drawing/sample_AC1027.dwg"}) {
+    std::vector<uint8_t> bytes = ReadCorpusFile(name);
+    if (bytes.empty()) continue;
+    ++seen;
+    SCOPED_TRACE(name);
+    TConvPtr conv(TvxDXFConverter::Create());
+    TdwgReader reader(conv.get());
+    reader.ReadFile(std::move(bytes), DWGVersionOfMagic(ReadCorpusFile(name).data(), 6));
+    const TdwgSummaryInfo& s = reader.Summary;
+    EXPECT_EQ(s.Texts[5], "alber");  // saved by
+    for (int i : {0, 1, 2, 3, 4, 6, 7}) EXPECT_EQ(s.Texts[size_t(i)], "") << i;
+    EXPECT_EQ(s.EditingTime.Day, 0u);
+    EXPECT_NEAR(double(s.EditingTime.MilliSeconds), 34767000, 2000);  // the saves lie a second apart
+    // Created 2022-02-21 10:23:03: day 44613 of the date-time values.
+    EXPECT_NEAR(s.Created, 44613 + 37383000 / 86400000.0, 1e-6);
+    EXPECT_GT(s.Modified, s.Created);
+    EXPECT_TRUE(s.Custom.empty());
+  }
+  if (!seen) GTEST_SKIP() << "no corpus DWG files (set VX_CORPUS)";
+}
