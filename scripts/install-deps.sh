@@ -8,7 +8,7 @@ packages=(
   libfreetype-dev libfontconfig-dev zlib1g-dev libminizip-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-liberation2
+  fonts-liberation2 fonts-dejavu-core
   python3-ezdxf librecad-data
 )
 
