@@ -33,16 +33,19 @@ QApplication& App() {
   return app;
 }
 
+// The drawing named by VX_BENCH_DXF, loaded; nil without the variable.
+std::unique_ptr<TvxCADImage> LoadBenchDrawing() {
+  App();
+  const char* path = std::getenv("VX_BENCH_DXF");
+  if (!path || !*path) return nullptr;
+  auto img = std::make_unique<TvxCADdxfImage>();
+  img->LoadFromFile(path);
+  return img;
+}
+
 // The drawing, loaded once for every benchmark.
 TvxCADImage* BenchImage() {
-  static std::unique_ptr<TvxCADImage> image = []() -> std::unique_ptr<TvxCADImage> {
-    App();
-    const char* path = std::getenv("VX_BENCH_DXF");
-    if (!path || !*path) return nullptr;
-    auto img = std::make_unique<TvxCADdxfImage>();
-    img->LoadFromFile(path);
-    return img;
-  }();
+  static std::unique_ptr<TvxCADImage> image = LoadBenchDrawing();
   return image.get();
 }
 
@@ -90,11 +93,8 @@ struct TvxEditorView {
 
 TvxEditorView* EditorView() {
   static std::unique_ptr<TvxEditorView> view = []() -> std::unique_ptr<TvxEditorView> {
-    App();
-    const char* path = std::getenv("VX_BENCH_DXF");
-    if (!path || !*path) return nullptr;
-    auto img = std::make_unique<TvxCADdxfImage>();
-    img->LoadFromFile(path);
+    auto img = LoadBenchDrawing();
+    if (!img) return nullptr;
     return std::make_unique<TvxEditorView>(std::move(img));
   }();
   return view.get();
