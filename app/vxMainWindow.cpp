@@ -3,6 +3,8 @@
 // in vxMainWindowFile.cpp.
 #include "app/vxMainWindow.h"
 
+#include "database/blocks/vxInserts.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -101,12 +103,21 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
   BuildStatusBar();
 
   FManager.SetMode(mmSelect);
+  // created at start-up in this order: the insertion dialog, the inspector
+  FBlockInsert = new TfmBlockInsert(this);
+  FBlockInsert->SetBlockLibrary(&FBlockLibrary);
+  FBlockInsert->OnInsert = [this](int index, double x, double y) { return InsertBlock(index, x, y); };
+  FBlockInsert->OnMessage = [this](const QString& text) {
+    Message(FBlockInsert->windowTitle(), text, false);
+  };
   FInspector = new TvxEntityInspector(this);
   FManager.SetInspector(FInspector);
   SetFileState(false);
 }
 
 TfmMain::~TfmMain() {
+  // waiting copies go while their drawing is still there (the library holds it until then)
+  FBlockLibrary.Clear();
   // the manager gives the navigator its handlers back before either goes
   FManager.SetInspector(nullptr);
   FManager.SetDNavigator(nullptr);
@@ -144,14 +155,18 @@ void TfmMain::BuildPanel() {
   FBtnPaste = SpeedButton(FPnlMain, 573, 5, 38, 25);
   FBtnPaste->setText("Paste");
   FBtnPaste->setToolTip("Paste block");
-  // part of the panel, reached through their handlers, shown with the block features
-  for (QToolButton* b : {FSbPreviewSelection, FBtnClose, FBtnCopy, FBtnPaste}) b->hide();
+  // the close button stays part of the panel, hidden (the menu closes files)
+  FBtnClose->hide();
 
   QObject::connect(FBtnOpen, &QToolButton::clicked, this, [this] { FileOpen(); });
   QObject::connect(FBtnClose, &QToolButton::clicked, this, [this] { Guarded([this] { FileClose(); }); });
   QObject::connect(FBtnSelect, &QToolButton::clicked, this, [this] { Select(); });
   QObject::connect(FBtnMSelect, &QToolButton::clicked, this, [this] { MSelect(); });
   QObject::connect(FBtnEntityInspector, &QToolButton::clicked, this, [this] { ShowInspector(); });
+  QObject::connect(FBtnCopy, &QToolButton::clicked, this, [this] { Guarded([this] { CopyAsBlock(); }); });
+  QObject::connect(FBtnPaste, &QToolButton::clicked, this, [this] { Guarded([this] { PasteBlock(); }); });
+  QObject::connect(FSbPreviewSelection, &QToolButton::clicked, this,
+                   [this] { Guarded([this] { PreviewSelection(); }); });
 }
 
 QAction* TfmMain::ActionNamed(const QString& objectName) const {
@@ -177,6 +192,9 @@ void TfmMain::BuildMenus() {
   QMenu* edit = menuBar()->addMenu("&Edit");
   add(edit, "actSelectAll", "Select &all", QKeySequence::SelectAll, [this] { FManager.SelectAll(); });
   add(edit, "actDeselect", "&Deselect", QKeySequence(Qt::Key_Escape), [this] { FManager.DeselectAll(); });
+  edit->addSeparator();
+  add(edit, "actCopyBlock", "&Copy as block", QKeySequence("Ctrl+C"), [this] { CopyAsBlock(); });
+  add(edit, "actInsertBlock", "&Insert block...", QKeySequence("Ctrl+V"), [this] { PasteBlock(); });
 
   QMenu* view = menuBar()->addMenu("&View");
   add(view, "actFit", "&Fit to window", QKeySequence("Ctrl+F"), [this] { FDNavigator->FitToSize(); });
@@ -190,6 +208,7 @@ void TfmMain::BuildMenus() {
       [this] { FDNavigator->CallPreviousView(); });
   FLayoutMenu = view->addMenu("&Layout");
   view->addSeparator();
+  add(view, "actPreview", "Pre&view selection", QKeySequence(), [this] { PreviewSelection(); });
   add(view, "actInspector", "Entity &inspector", QKeySequence(Qt::Key_F4), [this] { ShowInspector(); });
   RebuildRecentMenu();
 }
@@ -245,6 +264,31 @@ void TfmMain::ShowInspector() {
   } else {
     FInspector->show();
   }
+}
+
+void TfmMain::CopyAsBlock() {
+  if (FManager.Entities().empty() || !FManager.Image()) return;
+  FBlockLibrary.CopyAsBlock(FManager.Entities());
+}
+
+void TfmMain::PasteBlock() {
+  if (FLoading) return;
+  FBlockInsert->exec();
+}
+
+bool TfmMain::InsertBlock(int index, double x, double y) {
+  TvxDXFInsert* reference = FBlockLibrary.PasteAsBlock(index, x, y);
+  if (!reference) return false;
+  FInspector->AddEntity(reference, true);
+  return true;
+}
+
+void TfmMain::PreviewSelection() {
+  if (FLoading) return;
+  ShowPreview(
+      this, FManager, FDNavigator->Image(),
+      [this](const QString& text) { Message("Preview selected entities", text, false); },
+      OnPreviewShown);
 }
 
 void TfmMain::keyPressEvent(QKeyEvent* e) {

@@ -2,14 +2,17 @@
 // manager and the block library, opens drawings (the open dialog, the command line, a file
 // dropped on the window, the recent files), shows loading progress with a Cancel button, shows
 // the cursor position in pixels and drawing units in its status bar, switches between single and
-// multiple selection, and opens the entity inspector. Besides the button panel it has a menu bar
-// (File, Edit, View with the layouts of the drawing).
+// multiple selection, and opens the entity inspector, the block insertion dialog and the preview.
+// Besides the button panel it has a menu bar (File, Edit with the block copy and insertion, View
+// with the layouts of the drawing, the preview and the inspector).
 //
 // Exceptions never cross the event loop: every slot catches and shows a message box.
 #pragma once
 
+#include "app/vxBlockInsert.h"
 #include "app/vxBlockLibrary.h"
 #include "app/vxEntityInspector.h"
+#include "app/vxPreview.h"
 #include "app/vxSelectionManager.h"
 #include "viewer/vxDrawingNavigator.h"
 
@@ -53,6 +56,17 @@ class TfmMain : public QMainWindow {
   void MSelect();
   void ShowInspector();
 
+  // ---- blocks and preview ----
+  // Copies the selected entities into a new block of the library (nothing when none is selected).
+  void CopyAsBlock();
+  // Shows the block insertion dialog modally.
+  void PasteBlock();
+  // The dialog's way back: pastes waiting block index at (x, y) and shows the new reference in
+  // the inspector; false when the library has no such block (any more).
+  bool InsertBlock(int index, double x, double y);
+  // Opens the preview of the selection ("There are no selected entities" when it is empty).
+  void PreviewSelection();
+
   // ---- the open dialog's filter: the system's own, then the extensions the registry holds ----
   static QString OpenDialogFilter();
 
@@ -66,6 +80,12 @@ class TfmMain : public QMainWindow {
   TvxSelectionManager& Manager() { return FManager; }
   TvxBlockLibrary& BlockLibrary() { return FBlockLibrary; }
   TvxEntityInspector* Inspector() const { return FInspector; }
+  TfmBlockInsert* BlockInsertDialog() const { return FBlockInsert; }
+  QToolButton* BtnCopy() const { return FBtnCopy; }
+  QToolButton* BtnPaste() const { return FBtnPaste; }
+  QToolButton* SbPreviewSelection() const { return FSbPreviewSelection; }
+  // Runs with the filled preview window instead of its modal loop when set (tests, screenshots).
+  std::function<void(TfmPreview&)> OnPreviewShown;
   QLabel* Panel(int i) const { return FPanels[static_cast<size_t>(i)]; }
   QToolButton* BtnOpen() const { return FBtnOpen; }
   QToolButton* BtnSelect() const { return FBtnSelect; }
@@ -109,6 +129,7 @@ class TfmMain : public QMainWindow {
   TvxSelectionManager FManager;
   TvxBlockLibrary FBlockLibrary;
   TvxEntityInspector* FInspector = nullptr;
+  TfmBlockInsert* FBlockInsert = nullptr;
   QWidget* FPnlMain = nullptr;
   QToolButton *FBtnOpen = nullptr, *FBtnSelect = nullptr, *FBtnMSelect = nullptr,
               *FBtnEntityInspector = nullptr, *FSbPreviewSelection = nullptr,

@@ -30,8 +30,10 @@ QApplication& App() {
   static char name[] = "bench_render";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  // never destroyed: a QApplication torn down among the exit handlers crashes in Qt's own
+  // statics (its pointing device outlives the platform)
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 // The drawing named by VX_BENCH_DXF, loaded; nil without the variable.
