@@ -129,6 +129,10 @@ void TfmMain::BuildPanel() {
   FPnlMain = new QWidget(this);
   FPnlMain->setFixedHeight(33);
   FPnlMain->setObjectName("pnlMain");
+  // the panel's small font: "Preview selection" fits its 90 pixels
+  QFont small = FPnlMain->font();
+  small.setPixelSize(11);
+  FPnlMain->setFont(small);
   FBtnOpen = SpeedButton(FPnlMain, 4, 5, 25, 25);
   FBtnOpen->setIcon(Glyph('o'));
   FBtnOpen->setToolTip("Open");
@@ -146,6 +150,8 @@ void TfmMain::BuildPanel() {
   FSbPreviewSelection = SpeedButton(FPnlMain, 376, 3, 90, 25);
   FSbPreviewSelection->setText("Preview selection");
   FSbPreviewSelection->setToolTip("Preview selection");
+  // wide enough for its caption in this style (there is room up to the close button)
+  FSbPreviewSelection->resize(std::min(120, std::max(90, FSbPreviewSelection->sizeHint().width())), 25);
   FBtnClose = SpeedButton(FPnlMain, 498, 5, 25, 25);
   FBtnClose->setIcon(Glyph('x'));
   FBtnClose->setToolTip("Close");
