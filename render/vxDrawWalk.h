@@ -213,6 +213,8 @@ int WalkDrawSpline(TvxCADImage& img, TvxDXFEntity* e);
 int WalkDrawReference(TvxCADImage& img, TvxDXFEntity* e);
 int WalkDrawViewport(TvxCADImage& img, TvxDXFEntity* e);
 int WalkDrawComplex(TvxCADImage& img, TvxDXFEntity* e);
+// Hatches, curve, gradient and poly-polygons, multi-polygons (vxDrawWalkFills.cpp).
+int WalkDrawFill(TvxCADImage& img, TvxDXFEntity* e);
 // Texts, attribute definitions and attributes (only called when TextVisible is on).
 int DrawTextEntity(TvxCADImage& img, TvxDXFEntity* e);
 

@@ -293,8 +293,15 @@ int TvxCADImage::DrawEntityByType(TvxDXFEntity* entity) {
     case ceBrep:
     case ceProxy:
       return WalkDrawComplex(*this, entity);
-    // Shapes, fills, images, OLE frames, flat polygons, external references, wipeouts and
-    // multi-polygons get their steps with their own modules.
+    case cePolyPolygon:
+    case ceGradientPolygon:
+    case ceCurvePolygon:
+    case ceHatch:
+    case ceGradient:
+    case ceMPolygon:
+      return WalkDrawFill(*this, entity);
+    // Shapes, images, OLE frames, flat polygons, external references and wipeouts get their
+    // steps with their own modules.
     default:
       return 0;
   }

@@ -9,6 +9,7 @@
 #include "database/core/vxNames.h"
 #include "database/layouts/vxViewports.h"
 #include "readers/dxf/vxDXFRecordsEntities.h"
+#include "readers/dxf/vxDXFRecordsFills.h"
 #include "readers/dxf/vxDXFRecordsInserts.h"
 #include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFRecordsTables.h"
@@ -45,7 +46,7 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"POLYLINE", Rd<TdxfPolyLine>, It<TvxDXFPolyline>},
       {"LWPOLYLINE", Rd<TdxfLWPline>, It<TvxDXFLWPolyline>},
       {"SPLINE", Rd<TdxfSpline>, It<TvxDXFSpline>},
-      {"HATCH", Drop, None},
+      {"HATCH", Rd<TdxfHatch>, It<TvxCADHatch>},
       {"INSERT", Rd<TdxfInsert>, It<TvxDXFInsert>},
       {"TEXT", Rd<TdxfText>, It<TvxDXFText>},
       {"MTEXT", Rd<TdxfMText>, It<TvxDXFMText>},
@@ -86,7 +87,7 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"HELIX", Rd<TdxfHelix>, It<TvxCADHelix>},
       {"MLINE", Drop, None},
       {"MLINESTYLE", Drop, None},
-      {"MPOLYGON", Drop, None},
+      {"MPOLYGON", Rd<TdxfHatch>, It<TvxCADMPolygon>},
       {"TABLESTYLE", Drop, None},
       {"DICTIONARY", Drop, None},
       {"", Rd<TdxfSkip>, None},

@@ -1,0 +1,59 @@
+// vxDXFRecordsFills: the readers of the filled-area records, "HATCH" and "MPOLYGON".
+//
+// A hatch record carries its boundary paths and pattern lines as runs of pairs whose meaning
+// depends on the edge being read (a 10 is a polyline vertex, a line's start, an arc's centre or
+// a spline's control point). The reader keeps the boundary data and the pattern data it builds
+// as objects of its own and hands them to the item at commit, so that a record dropped before
+// its commit leaves nothing behind, and a solid hatch can become a curve polygon then.
+#pragma once
+
+#include "database/hatches/vxHatches.h"
+#include "readers/dxf/vxDXFRecords.h"
+
+#include <array>
+#include <memory>
+
+namespace vx {
+
+class TdxfHatch : public TdxfEntity {
+ public:
+  TdxfHatch();
+  void ReadProperty(TdxfLoader& r) override;
+  void Commit(TdxfLoader& r) override;
+
+ private:
+  struct TFree {
+    void operator()(TvxDXFEntity* e) const { e->Free(); }
+  };
+  // The current boundary list, opened on first need with the flags of the last 92.
+  Tvx2DBoundaryList* Boundary();
+  // A new edge of the kind a 72 names, added to the current boundary list.
+  void NewEdge(TdxfLoader& r, int value);
+  bool ReadEdgeProperty(TdxfLoader& r, int code);
+  bool ReadGradientProperty(TdxfLoader& r, int code);
+  void SetGradientColor(const TvxColorCAD& c);
+
+  bool IsMPolygon() const;
+
+  std::unique_ptr<TvxCADBoundaryData, TFree> FBoundaries{new TvxCADBoundaryData()};
+  std::unique_ptr<TvxCADHatchPatternData, TFree> FPattern{new TvxCADHatchPatternData()};
+  Tvx2DBoundaryList* FList = nullptr;
+  Tvx2DCurve* FEdge = nullptr;
+  int FPathFlags = 0;
+  bool FPathsStarted = false;     // a 91 was read: 10/20 belong to edges from now on
+  bool FExpectFitCount = false;   // the spline edge just read may be followed by its fit count
+  TFPoint FElevationPoint;
+  int FFlags70 = 0, FFlags71 = 0, FIslandStyle = 0;
+  // Gradient: 450, 460 (radians), 461, 470 and up to two colours.
+  bool FGradient = false;
+  double FGradientAngle = 0, FGradientShift = 0;
+  std::string FGradientName;
+  std::array<TvxColorCAD, 2> FGradientColors{MakeColorCAD(acRGBColor, 0xFF0000),
+                                             MakeColorCAD(acRGBColor, 0xFFFFFF)};
+  int FColorIndex = -1;
+  bool FColorSlots = false;       // a 463 opens each colour (63 and 421 then describe one colour)
+  bool FHasFillColor = false;     // MPOLYGON: 63 is the fill colour
+  TvxColorCAD FFillColor;
+};
+
+}  // namespace vx
