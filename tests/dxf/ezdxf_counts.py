@@ -16,7 +16,7 @@ KINDS = {
     "3DFACE": "3dFace", "CIRCLE": "Circle", "ARC": "Arc", "ELLIPSE": "Ellipse",
     "POLYLINE": "Polyline", "LWPOLYLINE": "LWPolyline", "SPLINE": "Spline", "HELIX": "Helix",
     "RAY": "Ray", "XLINE": "Xline", "INSERT": "Insert", "ATTDEF": "Attdef",
-    "TEXT": "Text", "MTEXT": "MText", "SHAPE": "Shape",
+    "TEXT": "Text", "MTEXT": "MText", "SHAPE": "Shape", "MPOLYGON": "MPolygon",
 }
 
 for path in sys.argv[1:]:
@@ -28,6 +28,8 @@ for path in sys.argv[1:]:
         counts = {}
         for e in doc.modelspace():
             kind = KINDS.get(e.dxftype())
+            if e.dxftype() == "HATCH":  # a solid hatch is loaded as a curve polygon
+                kind = "CurvePolygon" if e.dxf.solid_fill else "Hatch"
             if kind:
                 counts[kind] = counts.get(kind, 0) + 1
         print(json.dumps({"file": path, "types": counts}, sort_keys=True))

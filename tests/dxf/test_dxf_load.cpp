@@ -266,7 +266,8 @@ TEST(DxfLoadCorpus, ModelSpaceCountsMatchAnIndependentReader) {
       {"Circle", ceCircle}, {"Arc", ceArc}, {"Ellipse", ceEllipse}, {"Polyline", cePolyline},
       {"LWPolyline", ceLWPolyline}, {"Spline", ceSpline}, {"Helix", ceHelix}, {"Ray", ceRay},
       {"Xline", ceXline}, {"Insert", ceInsert}, {"Attdef", ceAttdef},
-      {"Text", ceText}, {"MText", ceMText}, {"Shape", ceShape}};
+      {"Text", ceText}, {"MText", ceMText}, {"Shape", ceShape}, {"Hatch", ceHatch},
+      {"CurvePolygon", ceCurvePolygon}, {"MPolygon", ceMPolygon}};
   std::istringstream lines(out);
   std::string line;
   int compared = 0;

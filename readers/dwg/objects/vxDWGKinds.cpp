@@ -9,6 +9,7 @@ TdwgKindTable BuildKinds() {
   TdwgKindTable t{};
   AddDWGEntityKinds(t);
   AddDWGTextKinds(t);
+  AddDWGFillKinds(t);
   AddDWGInsertKinds(t);
   AddDWGTableKinds(t);
   return t;

@@ -41,6 +41,7 @@ constexpr TdwgRecordKind Kind(const char* name, TdwgReaderFactory reader, TdwgIt
 
 void AddDWGEntityKinds(TdwgKindTable& t);
 void AddDWGTextKinds(TdwgKindTable& t);
+void AddDWGFillKinds(TdwgKindTable& t);
 void AddDWGInsertKinds(TdwgKindTable& t);
 void AddDWGTableKinds(TdwgKindTable& t);
 void AddDWGTableObjectKinds(TdwgKindTable& t);

@@ -4,7 +4,10 @@
 // database item; irregular encodings are hooks its rows call.
 #pragma once
 
+#include "database/hatches/vxHatches.h"
 #include "readers/dwg/objects/vxDWGObject.h"
+
+#include <memory>
 
 namespace vx {
 
@@ -59,6 +62,30 @@ class TdwgSpline : public TdwgEntity {
   std::vector<TFPoint> FControls, FFit;
   std::vector<double> FKnots, FWeights;
   int FFlags = 0;
+};
+
+// ---- filled areas (vxDWGFills.cpp) ---------------------------------------------------------
+
+class TdwgHatch : public TdwgEntity {  // hatches (solid ones become curve polygons), multi-polygons
+ public:
+  void Apply(TdwgReader& r) override;
+  static void ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s);
+
+ private:
+  struct TFree {
+    void operator()(TvxDXFEntity* e) const { e->Free(); }
+  };
+  std::unique_ptr<TvxCADBoundaryData, TFree> FBoundaries{new TvxCADBoundaryData()};
+  std::unique_ptr<TvxCADHatchPatternData, TFree> FPattern{new TvxCADHatchPatternData()};
+  bool FGradient = false, FSolid = false;
+  double FGradientAngle = 0, FGradientShift = 0, FElevation = 0;
+  double FPatternAngle = 0, FPatternScale = 1;
+  TFPoint FExtrusion = cnstExtrusion;
+  std::string FGradientName, FPatternName;
+  TvxColorCAD FGradientColors[2] = {MakeColorCAD(acRGBColor, 0xFF0000), MakeColorCAD(acRGBColor, 0xFFFFFF)};
+  TvxColorCAD FFillColor;
+  TF2DPoint FOffset;
+  int FIslandStyle = 0;
 };
 
 // ---- texts (vxDWGTexts.cpp) -----------------------------------------------------------------
