@@ -215,6 +215,8 @@ int WalkDrawViewport(TvxCADImage& img, TvxDXFEntity* e);
 int WalkDrawComplex(TvxCADImage& img, TvxDXFEntity* e);
 // Hatches, curve, gradient and poly-polygons, multi-polygons (vxDrawWalkFills.cpp).
 int WalkDrawFill(TvxCADImage& img, TvxDXFEntity* e);
+// Wipeouts: their polygon in the background colour, then their frame.
+int WalkDrawWipeout(TvxCADImage& img, TvxDXFEntity* e);
 // Texts, attribute definitions and attributes (only called when TextVisible is on).
 int DrawTextEntity(TvxCADImage& img, TvxDXFEntity* e);
 

@@ -4,6 +4,7 @@
 #include "render/vxDrawWalk.h"
 
 #include "database/hatches/vxHatches.h"
+#include "database/images/vxWipeouts.h"
 #include "render/vxCADImage.h"
 
 #include <algorithm>
@@ -163,6 +164,22 @@ int WalkDrawFill(TvxCADImage& img, TvxDXFEntity* e) {
                            ? GradientFill(img, *gradient)
                            : TvxFill::Solid(SolidColor(img, *poly));
   WalkFillPath(img, w.Points.data(), w.Counts.data(), static_cast<int>(w.Counts.size()), frOddEven, fill);
+  return 0;
+}
+
+int WalkDrawWipeout(TvxCADImage& img, TvxDXFEntity* e) {
+  auto* w = dynamic_cast<TvxCADWipeout*>(e);
+  if (!w || w->PointCount() < 3) return 0;
+  TvxDrawWalkState& st = *img.FWalk;
+  st.Points.clear();
+  st.Counts.clear();
+  for (const TFPoint& p : w->PolyPoints()) st.Points.push_back(img.DevicePoint(p));
+  st.Points.push_back(st.Points.front());
+  st.Counts.push_back(static_cast<int>(st.Points.size()));
+  // the area takes the background colour: what was drawn beneath it disappears
+  WalkFillPath(img, st.Points.data(), st.Counts.data(), 1, frOddEven, TvxFill::Solid(img.BackgroundColor()));
+  if (!img.Converter() || !img.Converter()->HideWipeouts())
+    WalkPolyline(img, st.Points.data(), static_cast<int>(st.Points.size()));
   return 0;
 }
 

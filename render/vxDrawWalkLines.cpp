@@ -300,7 +300,9 @@ int TvxCADImage::DrawEntityByType(TvxDXFEntity* entity) {
     case ceGradient:
     case ceMPolygon:
       return WalkDrawFill(*this, entity);
-    // Shapes, images, OLE frames, flat polygons, external references and wipeouts get their
+    case ceWipeOut:
+      return WalkDrawWipeout(*this, entity);
+    // Shapes, images, OLE frames, flat polygons and external references get their
     // steps with their own modules.
     default:
       return 0;

@@ -241,6 +241,9 @@ class TvxDXFConverter : public TvxListObject {
   void SetViewPortCut(bool v) { FViewPortCut = v; }
   bool AutoInsert() const { return FAutoInsert; }
   void SetAutoInsert(bool v) { FAutoInsert = v; }
+  // The drawing's wipeout variables: whether wipeout frames are hidden (shown by default).
+  bool HideWipeouts() const { return FHideWipeouts; }
+  void SetHideWipeouts(bool v) { FHideWipeouts = v; }
   TFMatrix Transform3D() const { return FTransform3D; }
   void SetTransform3D(const TFMatrix& m) { FTransform3D = m; }
   TFMatrix ViewTwistMatrix() const { return FViewTwistMatrix; }
@@ -334,6 +337,7 @@ class TvxDXFConverter : public TvxListObject {
   int FAddedTablesCount = 0;
   bool FAllArcsAsCurves = true;
   bool FAutoInsert = false;
+  bool FHideWipeouts = false;
   TvxDXFSection* FBlocksSection = nullptr;
   TvxDXFTable* FBlockRecords = nullptr;
   int FCount = 0;

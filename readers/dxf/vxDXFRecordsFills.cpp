@@ -1,6 +1,8 @@
 // The hatch and multi-polygon record readers.
 #include "readers/dxf/vxDXFRecordsFills.h"
 
+#include "database/images/vxWipeouts.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -266,6 +268,35 @@ void TdxfHatch::Commit(TdxfLoader& r) {
     mp->SetSolidFill((FFlags71 & 1) != 0);
     if (FHasFillColor) mp->SetFillColor(FFillColor);
   }
+}
+
+// ---- wipeouts -------------------------------------------------------------------------------
+
+void TdxfWipeout::ReadProperty(TdxfLoader& r) {
+  TdxfReader& t = r.Tok;
+  switch (t.Code()) {
+    case 24:
+      // each vertex ends with its Y; the budget keeps a hostile count from growing the list
+      FPoints[4].Y = Finite(t.FloatValue());
+      if (FClip.size() < 1u << 20) FClip.push_back({FPoints[4].X, FPoints[4].Y});
+      return;
+    case 280: FUseClipping = t.IntValue() != 0; return;
+    default: TdxfEntity::ReadProperty(r); return;
+  }
+}
+
+void TdxfWipeout::Commit(TdxfLoader& r) {
+  TdxfEntity::Commit(r);
+  auto* w = dynamic_cast<TvxCADWipeout*>(FEnt);
+  if (!w) return;
+  w->SetFlags(FInts[10]);
+  w->SetClippingBoundaryType(static_cast<uint8_t>(FInts[11]));
+  w->SetPoint(FPoints[0]);
+  w->SetUVector(FPoints[1]);
+  w->SetVVector(FPoints[2]);
+  w->SetSize(FPoints[3]);
+  w->SetUseClipping(FUseClipping);
+  for (const TF2DPoint& p : FClip) w->AddPoint(p.X, p.Y);
 }
 
 }  // namespace vx

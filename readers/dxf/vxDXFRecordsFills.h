@@ -1,4 +1,5 @@
-// vxDXFRecordsFills: the readers of the filled-area records, "HATCH" and "MPOLYGON".
+// vxDXFRecordsFills: the readers of the filled-area records, "HATCH" and "MPOLYGON", and of
+// the masking "WIPEOUT".
 //
 // A hatch record carries its boundary paths and pattern lines as runs of pairs whose meaning
 // depends on the edge being read (a 10 is a polyline vertex, a line's start, an arc's centre or
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace vx {
 
@@ -54,6 +56,18 @@ class TdxfHatch : public TdxfEntity {
   bool FColorSlots = false;       // a 463 opens each colour (63 and 421 then describe one colour)
   bool FHasFillColor = false;     // MPOLYGON: 63 is the fill colour
   TvxColorCAD FFillColor;
+};
+
+// "WIPEOUT": insertion point 10, pixel vectors 11 and 12, size 13, clip vertices 14/24, flags
+// 70, clip boundary type 71, clipping 280.
+class TdxfWipeout : public TdxfEntity {
+ public:
+  void ReadProperty(TdxfLoader& r) override;
+  void Commit(TdxfLoader& r) override;
+
+ private:
+  std::vector<TF2DPoint> FClip;
+  bool FUseClipping = false;
 };
 
 }  // namespace vx

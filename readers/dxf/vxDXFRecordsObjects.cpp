@@ -190,7 +190,18 @@ TdxfObjectsSection::~TdxfObjectsSection() {
     if (p.Layout) p.Layout->Free();
 }
 
+namespace {
+
+// "WIPEOUTVARIABLES": 70 is 1 when wipeout frames are shown.
+class TdxfWipeoutVars : public TdxfEntity {
+ public:
+  void Commit(TdxfLoader& r) override { r.Conv->SetHideWipeouts(FInts[10] != 1); }
+};
+
+}  // namespace
+
 TdxfObject* TdxfObjectsSection::NewChild(TdxfLoader& r, const std::string& name) {
+  if (SameName(name, "WIPEOUTVARIABLES")) return new TdxfWipeoutVars();
   if (SameName(name, "LAYOUT")) {
     if (const TdxfRecordRow* row = FindDXFRecord(name); row && row->Item) {
       TdxfObject* reader = row->Reader();

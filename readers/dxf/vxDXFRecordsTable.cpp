@@ -2,6 +2,7 @@
 // names. Rows whose database class is not part of the drawing database yet have no item: the
 // record is read and dropped until its class exists (then the row names it).
 #include "database/blocks/vxAttribs.h"
+#include "database/images/vxWipeouts.h"
 #include "database/entities/vxEntities.h"
 #include "database/entities/vxEntPolylines.h"
 #include "database/entities/vxEntSplines.h"
@@ -82,7 +83,7 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"TOLERANCE", Drop, None},
       {"TRACE", Rd<TdxfSolid>, It<TvxDXFTrace>},
       {"SHAPE", Rd<TdxfShape>, It<TvxDXFShape>},
-      {"WIPEOUT", Drop, None},
+      {"WIPEOUT", Rd<TdxfWipeout>, It<TvxCADWipeout>},
       {"WIPEOUTVARIABLES", Drop, None},
       {"HELIX", Rd<TdxfHelix>, It<TvxCADHelix>},
       {"MLINE", Drop, None},

@@ -17,6 +17,7 @@ KINDS = {
     "POLYLINE": "Polyline", "LWPOLYLINE": "LWPolyline", "SPLINE": "Spline", "HELIX": "Helix",
     "RAY": "Ray", "XLINE": "Xline", "INSERT": "Insert", "ATTDEF": "Attdef",
     "TEXT": "Text", "MTEXT": "MText", "SHAPE": "Shape", "MPOLYGON": "MPolygon",
+    "WIPEOUT": "Wipeout",
 }
 
 for path in sys.argv[1:]:

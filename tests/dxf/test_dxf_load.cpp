@@ -267,7 +267,7 @@ TEST(DxfLoadCorpus, ModelSpaceCountsMatchAnIndependentReader) {
       {"LWPolyline", ceLWPolyline}, {"Spline", ceSpline}, {"Helix", ceHelix}, {"Ray", ceRay},
       {"Xline", ceXline}, {"Insert", ceInsert}, {"Attdef", ceAttdef},
       {"Text", ceText}, {"MText", ceMText}, {"Shape", ceShape}, {"Hatch", ceHatch},
-      {"CurvePolygon", ceCurvePolygon}, {"MPolygon", ceMPolygon}};
+      {"CurvePolygon", ceCurvePolygon}, {"MPolygon", ceMPolygon}, {"Wipeout", ceWipeOut}};
   std::istringstream lines(out);
   std::string line;
   int compared = 0;

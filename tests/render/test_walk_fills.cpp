@@ -115,5 +115,24 @@ TEST_F(FillWalk, FilledAreaIsPickedInsideNotInItsHole) {
   EXPECT_EQ(matrix->GetElementInMatrix(50, 50), nullptr);
 }
 
+TEST_F(FillWalk, WipeoutHidesWhatLiesBeneathAndDrawsItsFrame) {
+  // a red solid hatch over the picture, then a wipeout over its middle (30..70 both ways)
+  Pairs both = NestedHatch(1, {{98, "0"}});
+  const Pairs wipeout{{0, "WIPEOUT"}, {8, "0"}, {62, "5"}, {10, "30"}, {20, "30"}, {30, "0"},
+                      {11, "40"}, {21, "0"}, {31, "0"}, {12, "0"}, {22, "40"}, {32, "0"},
+                      {13, "1"}, {23, "1"}, {70, "7"}, {71, "1"}, {91, "2"},
+                      {14, "-0.5"}, {24, "-0.5"}, {14, "0.5"}, {24, "0.5"}};
+  both.insert(both.end(), wipeout.begin(), wipeout.end());
+  for (bool hidden : {false, true}) {
+    SCOPED_TRACE(hidden);
+    Load(both);
+    conv->SetHideWipeouts(hidden);
+    const QImage im = Draw();
+    EXPECT_TRUE(Red(Pixel(im, 20, 50)));            // the hatch around the wipeout
+    EXPECT_EQ(Pixel(im, 50, 50), 0xFFFFFFu);        // masked: the background colour
+    EXPECT_EQ(Pixel(im, 30, 50) == 0xFF0000u, !hidden);  // the frame in the wipeout's blue
+  }
+}
+
 }  // namespace
 }  // namespace vx::test

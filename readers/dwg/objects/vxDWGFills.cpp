@@ -1,7 +1,8 @@
-// Filled-area records: hatches and multi-polygons. Their boundary paths and pattern lines are
+// Filled-area records: hatches, multi-polygons and wipeouts. Their boundary paths and pattern lines are
 // runs whose layout depends on the values read before them, so one hook reads the whole body;
 // a solid hatch becomes a curve polygon as soon as its solid bit is read.
 #include "database/hatches/vxHatches.h"
+#include "database/images/vxWipeouts.h"
 #include "readers/dwg/objects/vxDWGKinds.h"
 #include "readers/dwg/objects/vxDWGRecords.h"
 #include "readers/dwg/vxDWGReader.h"
@@ -15,6 +16,10 @@ namespace {
 
 constexpr TdwgFieldRow cnstHatchRows[] = {
     {dcBL, dvAll, 0, 0, 0, 0, rfNone, &TdwgHatch::ReadBody},
+};
+
+constexpr TdwgFieldRow cnstWipeoutRows[] = {
+    {dcBL, dvAll, 0, 0, 0, 0, rfNone, &TdwgWipeOut::ReadBody},
 };
 
 constexpr double cnstDegrees = 180 / std::numbers::pi;
@@ -213,7 +218,47 @@ void TdwgHatch::Apply(TdwgReader& r) {
   }
 }
 
+// ---- wipeouts -------------------------------------------------------------------------------
+
+void TdwgWipeOut::ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
+  auto& self = static_cast<TdwgWipeOut&>(o);
+  TvxBitCursor& d = s.Dat;
+  ReadBL(d);  // class version
+  self.FPoint = Read3BD(d);
+  self.FU = Read3BD(d);
+  self.FV = Read3BD(d);
+  const TFPoint size = Read2RD(d);
+  self.FSize = {size.X, size.Y, 0};
+  self.FFlags = ReadBS(d);
+  self.FUseClipping = ReadBit(d) != 0;
+  ReadRC(d);  // brightness
+  ReadRC(d);  // contrast
+  ReadRC(d);  // fade
+  if (r.Version >= acR2010) ReadBit(d);  // inverted clip
+  self.FClipType = ReadBS(d);
+  if (self.FClipType == 1) {
+    for (int i = 0; i < 2; ++i) self.FClip.push_back(Read2D(d));
+  } else if (self.FClipType == 2) {
+    const uint32_t n = DWGCounted(d, ReadBL(d), 128);
+    for (uint32_t i = 0; i < n && !d.Failed; ++i) self.FClip.push_back(Read2D(d));
+  }
+}
+
+void TdwgWipeOut::Apply(TdwgReader& r) {
+  auto* w = dynamic_cast<TvxCADWipeout*>(FItem);
+  if (!w) return;
+  w->SetPoint(FPoint);
+  w->SetUVector(FU);
+  w->SetVVector(FV);
+  w->SetSize(FSize);
+  w->SetFlags(FFlags);
+  w->SetUseClipping(FUseClipping);
+  w->SetClippingBoundaryType(static_cast<uint8_t>(FClipType));
+  for (const TF2DPoint& p : FClip) w->AddPoint(p.X, p.Y);
+}
+
 void AddDWGFillKinds(TdwgKindTable& t) {
+  t[85] = Kind("WIPEOUT", Reader<TdwgWipeOut>, Item<TvxCADWipeout>, cnstWipeoutRows);
   t[78] = Kind("HATCH", Reader<TdwgHatch>, Item<TvxCADHatch>, cnstHatchRows);
   t[87] = Kind("MPOLYGON", Reader<TdwgHatch>, Item<TvxCADMPolygon>, cnstHatchRows);
 }

@@ -8,6 +8,7 @@
 #include "readers/dwg/objects/vxDWGObject.h"
 
 #include <memory>
+#include <vector>
 
 namespace vx {
 
@@ -86,6 +87,19 @@ class TdwgHatch : public TdwgEntity {  // hatches (solid ones become curve polyg
   TvxColorCAD FFillColor;
   TF2DPoint FOffset;
   int FIslandStyle = 0;
+};
+
+class TdwgWipeOut : public TdwgEntity {
+ public:
+  void Apply(TdwgReader& r) override;
+  static void ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s);
+
+ private:
+  TFPoint FPoint, FU, FV, FSize;
+  int FFlags = 0;
+  unsigned FClipType = 0;
+  bool FUseClipping = false;
+  std::vector<TF2DPoint> FClip;
 };
 
 // ---- texts (vxDWGTexts.cpp) -----------------------------------------------------------------
