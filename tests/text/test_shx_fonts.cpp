@@ -9,9 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <numeric>
 #include <random>
+#include <sstream>
+#include <unistd.h>
 
 using namespace vx;
 using namespace vx::shx;
@@ -345,4 +350,38 @@ TEST(SHXFont, TruncatedAndMutatedFontsNeverCrash) {
   shapes[28] = char(0xFF);  // record count 0xFFFF
   shapes[29] = char(0xFF);
   CheckAllGlyphs(*FromBytes(shapes));
+}
+
+// Every glyph of the corpus fonts against ezdxf's shape renderer: the same pen position at the end
+// and the same box of the drawn strokes (tests/text/ezdxf_shx_fixture.py writes its side).
+TEST(SHXFont, SameGlyphsAsEzdxf) {
+  REQUIRE_CORPUS();
+  if (std::system("/usr/bin/python3 -c 'import ezdxf.shapefile' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ezdxf";
+  namespace fs = std::filesystem;
+  const fs::path out = fs::temp_directory_path() / ("vx_shx_ezdxf_" + std::to_string(getpid()) + ".txt");
+  const std::string script = SourceDir() + "/tests/text/ezdxf_shx_fixture.py";
+  for (const char* rel : {"fonts/iso3098.shx", "fonts/kst32b.shx", "fonts/ltypeshp.shx", "shapes/test_shape.shx"}) {
+    const std::string cmd = "/usr/bin/python3 '" + script + "' '" + FontPath(rel) + "' '" + out.string() + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    auto f = Open(rel);
+    std::ifstream in(out);
+    std::string line;
+    size_t n = 0;
+    while (std::getline(in, line)) {
+      std::istringstream s(line);
+      uint32_t number;
+      double want[6];
+      s >> number >> want[0] >> want[1] >> want[2] >> want[3] >> want[4] >> want[5];
+      const TvxGlyph* g = f->GlyphByCode(number);
+      ASSERT_NE(g, nullptr) << rel << " " << number;
+      const double got[6] = {g->AdvanceX, g->AdvanceY, g->Left, g->Bottom, g->Right, g->Top};
+      for (int i = 0; i < 6; ++i) EXPECT_NEAR(got[i], want[i], 0.01) << rel << " shape " << number << " value " << i;
+      ++n;
+    }
+    const auto shapes = std::count_if(f->Records().begin(), f->Records().end(),
+                                      [](const TvxSHXRecord& r) { return r.ShapeNumber != 0; });
+    EXPECT_EQ(n, size_t(shapes)) << rel;
+  }
+  std::error_code ec;
+  fs::remove(out, ec);
 }
