@@ -156,6 +156,29 @@ TEST(DxfHatch, SolidHatchesBecomeCurvePolygonsWithTheirGradient) {
   }
 }
 
+TEST(DxfHatch, BinaryFilesGiveTheSameGradient) {
+  // the 450..470 codes are integers, reals and strings in binary files
+  Pairs body{{2, "SOLID"}, {70, "1"}, {71, "0"}, {91, "1"}};
+  const Pairs square = PolyPath({0, 0, 10, 0, 10, 10, 0, 10});
+  body.insert(body.end(), square.begin(), square.end());
+  body.insert(body.end(), {{75, "0"}, {76, "1"}, {98, "0"}, {450, "1"}, {451, "0"}, {452, "0"}, {453, "2"},
+                           {463, "0"}, {63, "5"}, {421, "255"}, {463, "1"}, {63, "2"}, {421, "16776960"},
+                           {460, "0.5"}, {461, "0"}, {470, "SPHERICAL"}});
+  const Pairs file = Entities(Hatch("HATCH", body));
+  Drawing text, binary;
+  text.Load(DxfText(file));
+  binary.Load(DxfBinary(file));
+  auto* a = text.As<TvxCADCurvePolygon>(0);
+  auto* b = binary.As<TvxCADCurvePolygon>(0);
+  ASSERT_NE(a, nullptr) << text.Error;
+  ASSERT_NE(b, nullptr) << binary.Error;
+  EXPECT_EQ(b->GradientType(), gtSpherical);
+  EXPECT_EQ(a->GradientType(), b->GradientType());
+  EXPECT_DOUBLE_EQ(a->GradientAngle(), b->GradientAngle());
+  EXPECT_EQ(a->GradientColorCAD(1).Color, b->GradientColorCAD(1).Color);
+  EXPECT_EQ(a->GetBox().Right, b->GetBox().Right);
+}
+
 TEST(DxfHatch, MultiPolygonTakesItsFillColourAndClosedLoops) {
   Pairs body{{2, "SOLID"}, {70, "1"}, {71, "1"}, {91, "1"}, {92, "2"}, {72, "0"}, {73, "0"},
              {93, "3"}, {10, "0"}, {20, "0"}, {10, "10"}, {20, "0"}, {10, "5"}, {20, "8"},

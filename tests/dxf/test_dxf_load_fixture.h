@@ -7,6 +7,7 @@
 #include "database/entities/vxEntPolylines.h"
 #include "database/entities/vxEntSplines.h"
 #include "readers/dxf/vxDXFImport.h"
+#include "readers/dxf/vxDXFTokens.h"
 
 #include "support/vxTestPaths.h"
 
@@ -38,28 +39,49 @@ inline std::string DxfText(const Pairs& pairs, const char* eol = "\n") {
   return s;
 }
 
-// Binary DXF with 2-byte group codes: strings zero-terminated, numbers by the code's layout.
+// Binary DXF with 2-byte group codes, each value in the layout the reader expects for its code.
 inline std::string DxfBinary(const Pairs& pairs) {
   std::string s("AutoCAD Binary DXF\r\n\x1A", 22);
   auto put = [&s](const void* p, size_t n) { s.append(static_cast<const char*>(p), n); };
   for (const auto& [code, value] : pairs) {
     const uint16_t c = static_cast<uint16_t>(code);
     put(&c, 2);
-    if ((code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239)) {
-      const double d = std::strtod(value.c_str(), nullptr);
-      put(&d, 8);
-    } else if ((code >= 60 && code <= 79) || (code >= 170 && code <= 179) || (code >= 270 && code <= 289) ||
-               (code >= 370 && code <= 389)) {
-      const int16_t v = static_cast<int16_t>(std::atoi(value.c_str()));
-      put(&v, 2);
-    } else if ((code >= 90 && code <= 99) || (code >= 420 && code <= 429)) {
-      const int32_t v = std::atoi(value.c_str());
-      put(&v, 4);
-    } else if (code >= 290 && code <= 299) {
-      s += static_cast<char>(std::atoi(value.c_str()));
-    } else {
-      s += value;
-      s += '\0';
+    switch (DXFBinaryLayout(code)) {
+      case TdxfBinLayout::blDouble: {
+        const double d = std::strtod(value.c_str(), nullptr);
+        put(&d, 8);
+        break;
+      }
+      case TdxfBinLayout::blInt16: {
+        const int16_t v = static_cast<int16_t>(std::atoi(value.c_str()));
+        put(&v, 2);
+        break;
+      }
+      case TdxfBinLayout::blInt32: {
+        const int32_t v = static_cast<int32_t>(std::strtol(value.c_str(), nullptr, 10));
+        put(&v, 4);
+        break;
+      }
+      case TdxfBinLayout::blInt64: {
+        const int64_t v = std::strtoll(value.c_str(), nullptr, 10);
+        put(&v, 8);
+        break;
+      }
+      case TdxfBinLayout::blByte:
+        s += static_cast<char>(std::atoi(value.c_str()));
+        break;
+      case TdxfBinLayout::blChunk: {
+        // the value is given as hexadecimal digits
+        std::string bytes;
+        for (size_t i = 0; i + 1 < value.size(); i += 2) bytes += static_cast<char>(std::stoi(value.substr(i, 2), nullptr, 16));
+        s += static_cast<char>(bytes.size());
+        s += bytes;
+        break;
+      }
+      default:
+        s += value;
+        s += '\0';
+        break;
     }
   }
   return s;
