@@ -400,3 +400,47 @@ TEST_F(BlocksTest, CorpusReferenceAndLinesPastedAtANewPlace) {
 
 }  // namespace
 }  // namespace vx::test
+
+namespace vx::test {
+namespace {
+
+// Every corpus drawing: all of its top-level entities copied as one block, pasted, shown in the
+// inspector and previewed, then the next drawing opened (the sanitizers watch the copies of
+// every kind: texts, multi-line texts, dimensions, references with attributes, tables, hatches).
+TEST_F(BlocksTest, EveryCorpusDrawingCopiesPastesAndPreviews) {
+  const std::string corpus = CorpusDir();
+  if (corpus.empty()) GTEST_SKIP() << "no corpus (set VX_CORPUS)";
+  std::vector<std::string> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(corpus))
+    if (e.is_regular_file() && e.path().extension() == ".dxf") files.push_back(e.path().string());
+  std::sort(files.begin(), files.end());
+  ASSERT_FALSE(files.empty());
+  int previews = 0, pasted = 0;
+  win->OnPreviewShown = [&](TfmPreview& p) {
+    ++previews;
+    p.DNavigator()->repaint();
+  };
+  for (const std::string& f : files) {
+    SCOPED_TRACE(f);
+    if (!Open(f)) continue;
+    win->Manager().SelectAll();
+    const size_t selected = win->Manager().Entities().size();
+    if (selected == 0) continue;
+    win->CopyAsBlock();
+    win->CopyAsBlock();  // a second one waits while the drawing changes
+    ASSERT_EQ(Lib().Count(), 2);
+    EXPECT_EQ(Lib().Blocks(0)->Count(), static_cast<int>(selected));
+    const TFRect ext = Nav()->Image()->PureExtents();
+    const double x = IsBadBox(ext) ? 0 : ext.Right + (ext.Right - ext.Left);
+    pasted += win->InsertBlock(0, static_cast<float>(x), 0);
+    Nav()->repaint();
+    for (TvxDXFEntity* e : win->Inspector()->List()) win->Inspector()->RefreshGrid(e);
+    win->PreviewSelection();
+  }
+  win->FileClose();
+  EXPECT_GT(previews, static_cast<int>(files.size()) / 2);
+  EXPECT_EQ(pasted, previews);
+}
+
+}  // namespace
+}  // namespace vx::test
