@@ -282,6 +282,7 @@ int TvxCADImage::DrawEntityByType(TvxDXFEntity* entity) {
     case ceText:
     case ceAttdef:
     case ceAttrib:
+    case ceShape:
       return TextVisible() ? DrawTextEntity(*this, entity) : 0;
     case ceViewport:
       return WalkDrawViewport(*this, entity);
@@ -302,8 +303,8 @@ int TvxCADImage::DrawEntityByType(TvxDXFEntity* entity) {
       return WalkDrawFill(*this, entity);
     case ceWipeOut:
       return WalkDrawWipeout(*this, entity);
-    // Shapes, images, OLE frames, flat polygons and external references get their
-    // steps with their own modules.
+    // Images, OLE frames, flat polygons and external references get their steps with their own
+    // modules.
     default:
       return 0;
   }

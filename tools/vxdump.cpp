@@ -8,6 +8,7 @@
 #include "readers/dxf/vxCodePage.h"
 #include "readers/dxf/vxDXFImport.h"
 #include "readers/dwg/DWG.h"
+#include "text/vxTextFonts.h"
 
 #include <chrono>
 #include <cmath>
@@ -274,6 +275,8 @@ void Usage(std::ostream& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Text boxes (and so the extents) come from the installed fonts.
+  vx::InstallTextFonts();
   bool json = false, sample = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {

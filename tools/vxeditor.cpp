@@ -1,6 +1,7 @@
 // vxeditor [FILE]: the Editor. Opens FILE at start when given; keeps the recent files between
 // runs.
 #include "app/vxMainWindow.h"
+#include "text/vxTextFonts.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -11,6 +12,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  vx::InstallTextFonts();
   QApplication app(argc, argv);
   QApplication::setApplicationName("vxeditor");
   QApplication::setOrganizationName("vx");

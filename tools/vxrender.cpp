@@ -1,5 +1,6 @@
 // vxrender: draws a drawing file into a PNG, PDF or SVG picture (see --help).
 #include "render/vxCADImageRender.h"
+#include "text/vxTextFonts.h"
 
 #include <QGuiApplication>
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  // Texts are laid out with the installed fonts while the drawing loads.
+  vx::InstallTextFonts();
   // Headless by default: no display is needed to draw into a picture.
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // Qt warns on stderr when the session has no private runtime folder; give it one.

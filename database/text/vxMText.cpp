@@ -153,6 +153,9 @@ void TvxDXFMText::UpdateTextBox() {
 void TvxDXFMText::LoadData(TvxDXFConverter* conv) {
   TvxDXFCustomVertex::LoadData(conv);
   if (conv && !FTextStyleItem.Item()) SetStyle(conv->StyleByName("STANDARD"));
+  ClearPieces();
+  if (FontProvider() && LayoutPieces(conv)) return;
+  ClearPieces();
   UpdateTextBox();
 }
 
@@ -170,7 +173,9 @@ void TvxDXFMText::ResolveLinks(TvxDXFConverter* conv) {
 
 void TvxDXFMText::DoIterate(TvxDXFConverter* conv, const TvxEntityProc& finishProc,
                             const TvxEntityProc& proc) {
-  TvxDXFCustomVertex::DoIterate(conv, finishProc, proc);
+  // Laid-out pieces are walked like the parts of a reference; an estimate is one entity.
+  if (FLaidOut && FBlock) TvxDXFInsert::DoIterate(conv, finishProc, proc);
+  else TvxDXFCustomVertex::DoIterate(conv, finishProc, proc);
 }
 
 void TvxDXFMText::AssignEntity(const TvxDXFEntity* source) {

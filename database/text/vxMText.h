@@ -2,9 +2,11 @@
 // scale, rotation, extrusion) and keeps the raw formatted string with the settings its layout
 // needs: attachment, reference width, line spacing, direction vector, hyphenation and style.
 //
-// The layout that cuts the string into single-line pieces inside the MText's own block comes with
-// the text layout; until then LoadData gives an estimated box (reference width, or the longest
-// paragraph, by the height of the lines) so that the drawing's extents include the text.
+// LoadData reads the formatting codes (vxMTextParser.h) and lays the text out into single-line
+// pieces inside the MText's own block (vxMTextLayout.cpp): measured with the faces of the font
+// provider, wrapped at the reference width, lines spaced and aligned for the attachment, the
+// block placed like a reference. Without a provider LoadData gives an estimated box (reference
+// width, or the longest paragraph, by the height of the lines).
 #pragma once
 
 #include "database/blocks/vxInserts.h"
@@ -70,8 +72,10 @@ class TvxDXFMText : public TvxDXFInsert {
   TvxDXFEntity* GetStyleItem() const { return FTextStyleItem.Item(); }
   void SetStyleLink(TvxLinkObject* link) { FTextStyleItem.SetItem(link); }
 
-  // A text reference shows no block of a drawing, so it is walked and boxed as one entity.
+  // The box of the laid-out pieces (or the estimate).
   TFRect GetBox() override { return FBox; }
+  // Whether the block holds laid-out pieces (the walk enters it); false for an estimate.
+  bool LaidOut() const { return FLaidOut; }
   // Layer "0", line type, style "STANDARD" when it has none, then the estimated box.
   void LoadData(TvxDXFConverter* conv) override;
   void ResolveLinks(TvxDXFConverter* conv) override;
@@ -84,6 +88,11 @@ class TvxDXFMText : public TvxDXFInsert {
  protected:
   bool IsDrawable() const override { return true; }
   void UpdateTextBox();
+  // Parses and lays out the pieces into the block; false when no face measures them.
+  bool LayoutPieces(TvxDXFConverter* conv);
+  void ClearPieces();
+
+  bool FLaidOut = false;
 
   TvxDXFBlock* FBlock = nullptr;  // owned
 

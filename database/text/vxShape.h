@@ -29,6 +29,9 @@ class TvxDXFShape : public TvxDXFText {
   double EstimatedWidth() const override;
   // A shape has no text: it shows when it names a glyph.
   bool HasContent() const override { return !FShapeName.empty() || FShapeNumber != 0; }
+  // The glyph of the shape's number (or name) in the SHX shape file of its style; false when
+  // there is no such file or shape.
+  bool LayoutGlyphs(TvxTextLayout& out) override;
 
   std::string FShapeName;
   int16_t FShapeNumber = 0;

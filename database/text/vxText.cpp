@@ -130,8 +130,9 @@ size_t TextCharCount(std::string_view text) {
 // ---- TvxDXFText -----------------------------------------------------------------------------
 
 void TvxDXFText::SetText(const std::string& t) {
-  const TvxDXFConverter* conv = GetConverter();
-  FText = SubstituteTextCodes(t, conv && conv->ImportMode() == imImport);
+  // Numeric codes ("%%176") are always read: the platform's own text output, which would draw
+  // them, is never used here.
+  FText = SubstituteTextCodes(t, true);
 }
 
 bool TvxDXFText::UsesPoint1() const {
@@ -168,28 +169,43 @@ void TvxDXFText::SetInsideMText(bool v) {
   FInternalFlags = v ? (FInternalFlags | itfInsideMText) : (FInternalFlags & ~itfInsideMText);
 }
 
-void TvxDXFText::TakeFontFromStyle() {
-  const TvxDXFStyle* style = GetStyle();
+void StyleFont(const TvxDXFStyle* style, std::string& name, bool& winFont, uint8_t& fontStyle) {
+  winFont = false;
+  name.clear();
   if (!style) return;
-  bool win = false;
-  std::string name = style->FontName;
+  name = style->FontName;
+  // A big font only exists for SHX fonts: such a style draws with its primary font.
+  if (!style->BigFont.empty()) name.clear();
   if (!name.empty()) {
-    FPropertiesItem.FontStyle = style->FontStyle;
+    fontStyle = style->FontStyle;
     const std::string ext = FontExtension(name);
     if (ext == "ttf" || ext == "ttc" || ext == "otf") name = WithoutExtension(name);
-    win = true;
+    winFont = true;
   } else {
     name = style->PrimaryFont;
     const std::string ext = FontExtension(name);
     if (!ext.empty()) {
-      win = ext != "shx";
+      winFont = ext != "shx";
       name = WithoutExtension(name);
     }
   }
-  // A big font only exists for SHX fonts.
-  if (!style->BigFont.empty()) win = false;
-  FPropertiesItem.FontName = name;
+  if (!style->BigFont.empty()) winFont = false;
+}
+
+void TvxDXFText::TakeFontFromStyle() {
+  const TvxDXFStyle* style = GetStyle();
+  // A piece of multi-line text keeps the font its codes chose.
+  if (!style || (FInternalFlags & itfSetFontName)) return;
+  bool win = false;
+  StyleFont(style, FPropertiesItem.FontName, win, FPropertiesItem.FontStyle);
   FInternalFlags = win ? (FInternalFlags | itfWinFont) : (FInternalFlags & ~itfWinFont);
+}
+
+void TvxDXFText::SetOwnFont(const std::string& name, bool winFont, uint8_t fontStyle) {
+  FPropertiesItem.FontName = name;
+  FPropertiesItem.FontStyle = fontStyle;
+  FInternalFlags = static_cast<uint8_t>((FInternalFlags | itfSetFontName) & ~itfWinFont);
+  if (winFont) FInternalFlags |= itfWinFont;
 }
 
 double TvxDXFText::EstimatedWidth() const {
@@ -198,8 +214,60 @@ double TvxDXFText::EstimatedWidth() const {
   return 0.8 * std::fabs(h) * wf * static_cast<double>(TextCharCount(FText));
 }
 
+std::string TvxDXFText::DrawingFolder() const {
+  const TvxDXFConverter* conv = GetConverter();
+  if (!conv) return {};
+  const std::string& f = conv->FileName();
+  const size_t slash = f.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : f.substr(0, slash);
+}
+
+bool TvxDXFText::LayoutGlyphs(TvxTextLayout& out) {
+  const bool bold = (FPropertiesItem.FontStyle & cnstFontBold) != 0;
+  const bool italic = (FPropertiesItem.FontStyle & cnstFontItalic) != 0;
+  TvxFontFace* face = FindTextFace(FPropertiesItem.FontName, WinFont(), bold, italic, DrawingFolder());
+  if (!face) return false;
+  std::vector<TvxTextChar> chars = DecodeTextChars(FText);
+  if (FDecoration)
+    for (TvxTextChar& c : chars) {
+      c.Under = c.Under || (FDecoration & cnstDecorUnder);
+      c.Over = c.Over || (FDecoration & cnstDecorOver);
+      c.Strike = c.Strike || (FDecoration & cnstDecorStrike);
+    }
+  LayoutTextGlyphs(face, chars, out);
+  return true;
+}
+
 void TvxDXFText::UpdateTextBox() {
-  // An estimate: the text layout replaces it with the box of the laid-out glyphs.
+  FLayout.Clear();
+  FMatrix = TFMatrix{};
+  if (!FontProvider() || !HasContent() || !FinitePoint(FPoint) || !LayoutGlyphs(FLayout)) {
+    FLayout.Clear();
+    EstimateTextBox();
+    return;
+  }
+  TvxTextPlacementInput in;
+  in.Point = FPoint;
+  in.HasPoint1 = !IsUndefinedPoint(FPoint1) && FinitePoint(FPoint1);
+  in.Point1 = in.HasPoint1 ? FPoint1 : FPoint;
+  in.Height = std::fabs(Finite(FHeight, 0));
+  in.WidthFactor = Finite(Scale(), 1);
+  in.Rotation = Finite(FRotation, 0);
+  in.Oblique = ObliqueAngle();
+  in.HAlign = FHAlign;
+  in.VAlign = FVAlign;
+  in.Backward = Backward();
+  in.UpsideDown = UpsideDown();
+  in.Extrusion = FExtrusion;
+  const TvxTextPlacement place = PlaceText(in, FLayout);
+  FMatrix = place.Matrix;
+  FStartPoint = place.Start;
+  // A text of no height or no width draws nothing.
+  FBox = in.Height > 0 && place.WidthFactor != 0 ? LayoutBox(FLayout, FMatrix) : BadBox;
+  if (IsBadBox(FBox)) FLayout.Glyphs.clear(), FLayout.Lines.clear();
+}
+
+void TvxDXFText::EstimateTextBox() {
   FBox = BadBox;
   const TFPoint point = FPoint;
   FStartPoint = point;
@@ -284,6 +352,9 @@ void TvxDXFText::AssignEntity(const TvxDXFEntity* source) {
   FVAlign = src->FVAlign;
   FPropertiesItem = src->FPropertiesItem;
   FInternalFlags = src->FInternalFlags;
+  FLayout = src->FLayout;
+  FDecoration = src->FDecoration;
+  FMatrix = src->FMatrix;
 }
 
 void TvxDXFText::UnlinkReferences() {

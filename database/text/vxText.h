@@ -3,13 +3,15 @@
 // undefined-point constant that marks an alignment point a file did not give, and the
 // font choice a text takes from its style (TrueType face or SHX font).
 //
-// The layout of the glyphs (SHX strokes, TrueType outlines, the exact start point for every
-// alignment) comes with the text layout; until then LoadData gives each text an estimated box
-// (EstimateTextBox) so that the drawing's extents include its texts.
+// LoadData lays the glyphs out over the process-wide font provider (vxTextLayout.h): the text
+// keeps the placed glyphs and the matrix from font units to drawing coordinates, and its box is
+// the box of the laid-out glyphs. Without a provider (or a face) the text gets an estimated box
+// so that the drawing's extents still include it.
 #pragma once
 
 #include "database/objects/DXFConvObjects.h"
 #include "database/core/vxTables.h"
+#include "database/text/vxTextLayout.h"
 
 #include <string>
 #include <string_view>
@@ -39,6 +41,16 @@ std::string SubstituteTextCodes(std::string_view text, bool numericCodes = false
 
 // An oblique angle reduced into [0, 180); a result of exactly 90 (or a non-finite angle) is 0.
 double ReduceObliqueAngle(double degrees);
+
+// The font a style gives its texts: the TrueType face (file extension cut off) when it names
+// one, else the primary font file (SHX unless its extension says otherwise, extension cut
+// off); a style with a big font always draws with SHX fonts. fontStyle is set only for faces.
+void StyleFont(const TvxDXFStyle* style, std::string& name, bool& winFont, uint8_t& fontStyle);
+
+// Lines drawn along a whole text (pieces of multi-line text).
+constexpr uint8_t cnstDecorUnder = 1;
+constexpr uint8_t cnstDecorOver = 2;
+constexpr uint8_t cnstDecorStrike = 4;
 
 // Horizontal alignment (FHAlign).
 constexpr uint8_t cnstHAlignLeft = 0;
@@ -144,10 +156,23 @@ class TvxDXFText : public TvxDXFCustomVertex {
   void SetInsideMText(bool v);
   const TvxTextProperties& Properties() const { return FPropertiesItem; }
 
+  // ---- pieces of multi-line text ----
+  // The text as it is (codes already read).
+  void SetRawText(const std::string& t) { FText = t; }
+  // A font of the text's own that the style does not override (itfSetFontName).
+  void SetOwnFont(const std::string& name, bool winFont, uint8_t fontStyle);
+  // cnstDecorUnder | cnstDecorOver | cnstDecorStrike along the whole text.
+  uint8_t Decoration() const { return FDecoration; }
+  void SetDecoration(uint8_t d) { FDecoration = d; }
+
   // ---- geometry ----
   TFRect GetBox() override { return FBox; }
-  // The computed start of the text line (estimated until the text layout places glyphs).
+  // The computed start of the text line.
   TFPoint StartPoint() const { return FStartPoint; }
+  // The laid-out glyphs (Face nil when the box is an estimate) and the matrix from their font
+  // units to drawing coordinates.
+  const TvxTextLayout& Layout() const { return FLayout; }
+  const TFMatrix& GlyphMatrix() const { return FMatrix; }
 
   // Layer "0" and line type as every entity, the style's font, an alignment that cannot be
   // used (no second point) reset to left/baseline, then the estimated box.
@@ -164,8 +189,13 @@ class TvxDXFText : public TvxDXFCustomVertex {
   virtual double EstimatedWidth() const;
   // Whether there is anything to draw (an empty text has an empty box).
   virtual bool HasContent() const { return !FText.empty(); }
-  // Box and start point from the estimate.
+  // Box, start point and matrix from the laid-out glyphs, else from the estimate.
   virtual void UpdateTextBox();
+  void EstimateTextBox();
+  // Lays the glyphs out in the text's face; false when no face gives them.
+  virtual bool LayoutGlyphs(TvxTextLayout& out);
+  // The folder of the drawing (searched for SHX fonts).
+  std::string DrawingFolder() const;
 
   TFRect FBox = BadBox;
   uint8_t FHAlign = cnstHAlignLeft;
@@ -181,6 +211,9 @@ class TvxDXFText : public TvxDXFCustomVertex {
   double FZThick = 0;
   uint8_t FVAlign = cnstVAlignBaseline;
   TvxTextProperties FPropertiesItem;
+  TvxTextLayout FLayout;
+  TFMatrix FMatrix{};
+  uint8_t FDecoration = 0;
 };
 
 // Characters of a text as the estimate counts them: UTF-8 code points, with a "\U+XXXX" or

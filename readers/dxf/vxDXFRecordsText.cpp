@@ -136,6 +136,11 @@ TdxfMText::TdxfMText() {
 
 void TdxfMText::ReadProperty(TdxfLoader& r) {
   TdxfReader& t = r.Tok;
+  // Newer files follow the MText's own codes with "101 Embedded Object" and a second set of
+  // codes (column data: 10 a direction, 11 the insertion point, 40 the width...) that would
+  // overwrite the MText's point, height and width.
+  if (t.Code() == 101) FEmbedded = true;
+  if (FEmbedded && t.Code() < 1000) return;
   switch (t.Code()) {
     case 1: FRawText = t.Value(); return;
     case 3: FRawPieces += t.Value(); return;

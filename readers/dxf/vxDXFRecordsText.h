@@ -4,7 +4,8 @@
 //    text is drawn) with every "^ " turned into "^". Also the base of the attribute reader.
 //  - TdxfShape ("SHAPE"): a shape by name, with its size, width factor, rotation and slant.
 //  - TdxfMText ("MTEXT"): multi-line text; the code-3 pieces in file order followed by code 1
-//    make its string, decoded once so that a character split between pieces stays whole.
+//    make its string, decoded once so that a character split between pieces stays whole; the
+//    codes after "101 Embedded Object" are skipped.
 //
 // Text, shape and MText readers preset point 11 to cnstUndefinedPoint: an alignment point or
 // direction the file does not give stays recognisably undefined.
@@ -53,6 +54,7 @@ class TdxfMText : public TdxfEntity {
  private:
   std::string FRawText;    // code 1, as written
   std::string FRawPieces;  // the code-3 pieces, as written
+  bool FEmbedded = false;  // past "101 Embedded Object"
 };
 
 }  // namespace vx
