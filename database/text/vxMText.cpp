@@ -145,7 +145,8 @@ void TvxDXFMText::UpdateTextBox() {
   m = MultiplyMatrix(m, RotationMatrixZDeg(EffectiveRotation()));
   const TFMatrix ext = ExtrusionMatrix(FExtrusion);
   m = MultiplyMatrix(m, ext);
-  m = MultiplyMatrix(m, TranslationMatrix(TransformPoint(FPoint, ext)));
+  // the insertion point is given in world coordinates
+  m = MultiplyMatrix(m, TranslationMatrix(FPoint));
   for (const auto& [cx, cy] : {std::pair{x, y}, {x + width, y}, {x + width, y + height}, {x, y + height}})
     ExpandBox(FBox, TransformPoint(TFPoint{cx, cy, 0}, m));
 }

@@ -390,7 +390,8 @@ bool TvxDXFMText::LayoutPieces(TvxDXFConverter* conv) {
   m = MultiplyMatrix(m, ScaleMatrix(FScale));
   m = MultiplyMatrix(m, RotationMatrixZDeg(EffectiveRotation()));
   m = MultiplyMatrix(m, ext);
-  FMatrix = MultiplyMatrix(m, TranslationMatrix(TransformPoint(FPoint, ext)));
+  // the insertion point is given in world coordinates
+  FMatrix = MultiplyMatrix(m, TranslationMatrix(FPoint));
   FBox = TransformBox(box, FMatrix);
   FLaidOut = true;
   return true;
