@@ -11,6 +11,7 @@
 #include "database/entities/vxEntLines.h"
 #include "database/hatches/vxHatches.h"
 #include "database/text/vxText.h"
+#include "text/vxTextFonts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -316,9 +317,9 @@ TEST_F(InspectorTest, EditingATextOrADefinitionSetsItsText) {
   EXPECT_EQ(attdef->Text(), "NEWTAG");
 }
 
-// The drawing changes where the attribute is. Enabled once the renderer draws text (until then
-// the attribute leaves no pixels to compare; the test above checks the reload and the redraw).
-TEST_F(InspectorTest, DISABLED_AnAttributeEditChangesThePixelsWhereTheTextIs) {
+// The drawing changes where the attribute is: its glyphs are drawn again from the new text.
+TEST_F(InspectorTest, AnAttributeEditChangesThePixelsWhereTheTextIs) {
+  InstallTextFonts();
   OpenFixture();
   Ins().RefreshGrid(insert);
   TvxDXFAttrib* a = insert->Attribs()[0];
