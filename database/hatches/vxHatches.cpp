@@ -114,6 +114,18 @@ TFRect TvxCADCurvePolygon::GetBox() {
   return TransformBox(FBox, FMatrix);
 }
 
+void TvxCADCurvePolygon::AssignFields(const TvxCurvePolygonFields& f) {
+  SetElevation(f.Elevation);
+  SetExtrusion(f.Extrusion);
+  SetIslandStyle(f.IslandStyle == 1 ? isOutermost : f.IslandStyle == 2 ? isIgnore : isNested);
+  if (!f.Gradient) return;
+  SetGradientName(f.GradientName);
+  SetGradientAngle(f.GradientAngle);
+  SetGradientUseCenter(std::fabs(f.GradientShift) < 1e-6);
+  SetGradientColorCAD(0, f.GradientColors[0]);
+  SetGradientColorCAD(1, f.GradientColors[1]);
+}
+
 void TvxCADCurvePolygon::AssignEntity(const TvxDXFEntity* source) {
   TvxCADGradientPolygon::AssignEntity(source);
   auto* src = dynamic_cast<const TvxCADCurvePolygon*>(source);

@@ -14,6 +14,7 @@
 #include "database/objects/DXFConvObjects.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace vx {
@@ -87,6 +88,20 @@ class TvxCADGradientPolygon : public TvxCADPolyPolygon {
   TvxGradientType FType = gtNone;
 };
 
+// A curve polygon's own values as drawing files store them: both readers collect one and hand it over
+// with AssignFields.
+struct TvxCurvePolygonFields {
+  TFPoint Elevation;                  // the elevation point
+  TFPoint Extrusion = cnstExtrusion;
+  int IslandStyle = 0;                // 0 nested, 1 outermost, 2 ignore
+  bool Gradient = false;              // the gradient values below apply
+  std::string GradientName;
+  double GradientAngle = 0;           // degrees
+  double GradientShift = 0;           // centred when its magnitude is below 1e-6
+  std::array<TvxColorCAD, 2> GradientColors{MakeColorCAD(acRGBColor, 0xFF0000),
+                                            MakeColorCAD(acRGBColor, 0xFFFFFF)};
+};
+
 class TvxCADCurvePolygon : public TvxCADGradientPolygon {
   VX_ENTITY_CLASS(TvxCADCurvePolygon)
  public:
@@ -108,6 +123,8 @@ class TvxCADCurvePolygon : public TvxCADGradientPolygon {
   const TFMatrix& Matrix() const override { return FMatrix; }
   TvxIslandStyle IslandStyle() const { return FIslandStyle; }
   void SetIslandStyle(TvxIslandStyle s) { FIslandStyle = s; }
+  // Elevation, extrusion, island style and (when set) the gradient, as read.
+  void AssignFields(const TvxCurvePolygonFields& f);
 
   // Takes over a boundary data object (or, for hatches, a pattern data object), freeing the
   // one it had; returns 0, or -1 for anything else.

@@ -130,21 +130,21 @@ void TdxfHatch::SetGradientColor(const TvxColorCAD& c) {
   // Without 463 slots each colour takes the next index; with them, the 63 and the 421 of a slot
   // describe the same colour (the true colour, coming last, wins).
   if (!FColorSlots) ++FColorIndex;
-  if (FColorIndex >= 0 && FColorIndex < 2) FGradientColors[static_cast<size_t>(FColorIndex)] = c;
+  if (FColorIndex >= 0 && FColorIndex < 2) FFields.GradientColors[static_cast<size_t>(FColorIndex)] = c;
 }
 
 bool TdxfHatch::ReadGradientProperty(TdxfLoader& r, int code) {
   TdxfReader& t = r.Tok;
   switch (code) {
-    case 450: FGradient = t.IntValue() != 0; return true;
+    case 450: FFields.Gradient = t.IntValue() != 0; return true;
     case 451: case 452: case 453: case 462: return true;
-    case 460: FGradientAngle = Finite(t.FloatValue()) * 180 / std::numbers::pi; return true;
-    case 461: FGradientShift = Finite(t.FloatValue()); return true;
+    case 460: FFields.GradientAngle = Finite(t.FloatValue()) * 180 / std::numbers::pi; return true;
+    case 461: FFields.GradientShift = Finite(t.FloatValue()); return true;
     case 463:
       FColorSlots = true;
       ++FColorIndex;
       return true;
-    case 470: FGradientName = DXFTrim(t.UValue()); return true;
+    case 470: FFields.GradientName = DXFTrim(t.UValue()); return true;
     case 63:
     case 94: {
       const TvxColorCAD c = MakeColorCAD(acIndexColor, static_cast<uint32_t>(t.IntValue()));
@@ -174,13 +174,13 @@ void TdxfHatch::ReadProperty(TdxfLoader& r) {
   if (FPathsStarted && ReadEdgeProperty(r, code)) return;
   switch (code) {
     // the elevation point comes before the paths; later points are seeds
-    case 10: if (!FPathsStarted) FElevationPoint.X = Finite(t.FloatValue()); return;
-    case 20: if (!FPathsStarted) FElevationPoint.Y = Finite(t.FloatValue()); return;
-    case 30: if (!FPathsStarted) FElevationPoint.Z = Finite(t.FloatValue()); return;
+    case 10: if (!FPathsStarted) FFields.Elevation.X = Finite(t.FloatValue()); return;
+    case 20: if (!FPathsStarted) FFields.Elevation.Y = Finite(t.FloatValue()); return;
+    case 30: if (!FPathsStarted) FFields.Elevation.Z = Finite(t.FloatValue()); return;
     case 11: case 21: case 12: case 22: case 13: case 23: return;  // offsets, fit tangents
     case 70: FFlags70 = t.IntValue(); return;
     case 71: FFlags71 = t.IntValue(); return;
-    case 75: FIslandStyle = t.IntValue(); return;
+    case 75: FFields.IslandStyle = t.IntValue(); return;
     case 72: NewEdge(r, t.IntValue()); return;
     case 73: case 74: case 76: case 77: case 78: case 79: {
       const int v = t.IntValue();
@@ -249,17 +249,9 @@ void TdxfHatch::Commit(TdxfLoader& r) {
   TdxfEntity::Commit(r);
   auto* cp = dynamic_cast<TvxCADCurvePolygon*>(FEnt);
   if (!cp) return;
-  cp->SetExtrusion(FExtrusion);
-  cp->SetElevation(FElevationPoint);
-  cp->SetIslandStyle(FIslandStyle == 1 ? isOutermost : FIslandStyle == 2 ? isIgnore : isNested);
+  FFields.Extrusion = FExtrusion;
+  cp->AssignFields(FFields);
   cp->InsertEntity(0, FBoundaries.release());
-  if (FGradient) {
-    cp->SetGradientName(FGradientName);
-    cp->SetGradientAngle(FGradientAngle);
-    cp->SetGradientUseCenter(std::fabs(FGradientShift) < 1e-6);
-    cp->SetGradientColorCAD(0, FGradientColors[0]);
-    cp->SetGradientColorCAD(1, FGradientColors[1]);
-  }
   auto* hatch = dynamic_cast<TvxCADHatch*>(FEnt);
   if (!hatch) return;
   FPattern->SetName(DXFTrim(FTexts[2]));

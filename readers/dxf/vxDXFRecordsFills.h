@@ -44,14 +44,9 @@ class TdxfHatch : public TdxfEntity {
   int FPathFlags = 0;
   bool FPathsStarted = false;     // a 91 was read: 10/20 belong to edges from now on
   bool FExpectFitCount = false;   // the spline edge just read may be followed by its fit count
-  TFPoint FElevationPoint;
-  int FFlags70 = 0, FFlags71 = 0, FIslandStyle = 0;
-  // Gradient: 450, 460 (radians), 461, 470 and up to two colours.
-  bool FGradient = false;
-  double FGradientAngle = 0, FGradientShift = 0;
-  std::string FGradientName;
-  std::array<TvxColorCAD, 2> FGradientColors{MakeColorCAD(acRGBColor, 0xFF0000),
-                                             MakeColorCAD(acRGBColor, 0xFFFFFF)};
+  int FFlags70 = 0, FFlags71 = 0;
+  // Elevation point, island style 75, gradient 450, 460 (radians), 461, 470 and two colours.
+  TvxCurvePolygonFields FFields;
   int FColorIndex = -1;
   bool FColorSlots = false;       // a 463 opens each colour (63 and 421 then describe one colour)
   bool FHasFillColor = false;     // MPOLYGON: 63 is the fill colour

@@ -112,23 +112,23 @@ void TdwgHatch::ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
   const bool mpolygon = dynamic_cast<TvxCADMPolygon*>(o.FItem) != nullptr;
   if (mpolygon) ReadBL(d);
   if (v >= acR2004) {
-    self.FGradient = ReadBL(d) != 0;
+    self.FFields.Gradient = ReadBL(d) != 0;
     ReadBL(d);  // reserved
-    self.FGradientAngle = ReadBD(d) * cnstDegrees;
-    self.FGradientShift = ReadBD(d);
+    self.FFields.GradientAngle = ReadBD(d) * cnstDegrees;
+    self.FFields.GradientShift = ReadBD(d);
     ReadBL(d);  // single colour
     ReadBD(d);  // tint
     const uint32_t colors = DWGCounted(d, ReadBL(d), 66);
     for (uint32_t i = 0; i < colors && !d.Failed; ++i) {
       ReadBD(d);  // the colour's position
       const TvxColorCAD c = s.CMC();
-      if (i < 2) self.FGradientColors[i] = c;
+      if (i < 2) self.FFields.GradientColors[i] = c;
     }
-    self.FGradientName = s.TV();
+    self.FFields.GradientName = s.TV();
   }
   if (v >= acR2007) self.FPatternName = s.TV();
-  self.FElevation = ReadBD(d);
-  self.FExtrusion = Read3BD(d);
+  self.FFields.Elevation = {0, 0, ReadBD(d)};
+  self.FFields.Extrusion = Read3BD(d);
   if (v < acR2007) self.FPatternName = s.TV();
   self.FSolid = ReadBit(d) != 0;
   if (self.FSolid && !mpolygon && dynamic_cast<TvxCADHatch*>(o.FItem)) {
@@ -162,7 +162,7 @@ void TdwgHatch::ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
     }
     ReadBL(d);  // source boundary objects (their handles are not read)
   }
-  self.FIslandStyle = ReadBS(d);
+  self.FFields.IslandStyle = ReadBS(d);
   if (!mpolygon) ReadBS(d);  // pattern type
   const bool solid = mpolygon ? self.FSolid : dynamic_cast<TvxCADHatch*>(o.FItem) == nullptr;
   if (!solid || (mpolygon && !self.FSolid)) {
@@ -194,17 +194,8 @@ void TdwgHatch::ReadBody(TdwgObject& o, TdwgReader& r, TdwgStreams& s) {
 void TdwgHatch::Apply(TdwgReader& r) {
   auto* cp = dynamic_cast<TvxCADCurvePolygon*>(FItem);
   if (!cp) return;
-  cp->SetElevation({0, 0, FElevation});
-  cp->SetExtrusion(FExtrusion);
-  cp->SetIslandStyle(FIslandStyle == 1 ? isOutermost : FIslandStyle == 2 ? isIgnore : isNested);
+  cp->AssignFields(FFields);
   cp->InsertEntity(0, FBoundaries.release());
-  if (FGradient) {
-    cp->SetGradientName(FGradientName);
-    cp->SetGradientAngle(FGradientAngle);
-    cp->SetGradientUseCenter(std::fabs(FGradientShift) < 1e-6);
-    cp->SetGradientColorCAD(0, FGradientColors[0]);
-    cp->SetGradientColorCAD(1, FGradientColors[1]);
-  }
   auto* hatch = dynamic_cast<TvxCADHatch*>(FItem);
   if (!hatch) return;
   FPattern->SetName(FPatternName);

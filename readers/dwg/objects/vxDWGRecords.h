@@ -78,15 +78,12 @@ class TdwgHatch : public TdwgEntity {  // hatches (solid ones become curve polyg
   };
   std::unique_ptr<TvxCADBoundaryData, TFree> FBoundaries{new TvxCADBoundaryData()};
   std::unique_ptr<TvxCADHatchPatternData, TFree> FPattern{new TvxCADHatchPatternData()};
-  bool FGradient = false, FSolid = false;
-  double FGradientAngle = 0, FGradientShift = 0, FElevation = 0;
+  TvxCurvePolygonFields FFields;
+  bool FSolid = false;
   double FPatternAngle = 0, FPatternScale = 1;
-  TFPoint FExtrusion = cnstExtrusion;
-  std::string FGradientName, FPatternName;
-  TvxColorCAD FGradientColors[2] = {MakeColorCAD(acRGBColor, 0xFF0000), MakeColorCAD(acRGBColor, 0xFFFFFF)};
+  std::string FPatternName;
   TvxColorCAD FFillColor;
   TF2DPoint FOffset;
-  int FIslandStyle = 0;
 };
 
 class TdwgWipeOut : public TdwgEntity {
