@@ -2,6 +2,7 @@
 #include "readers/dxf/vxDXFImport.h"
 
 #include "database/blocks/vxXRefs.h"
+#include "database/core/vxTables.h"
 #include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFSections.h"
 
@@ -20,6 +21,20 @@ double MsSince(std::chrono::steady_clock::time_point t0) {
 
 // The steps after reading: default entries, space blocks and layouts, then the whole-drawing
 // passes. They run after an error too, so that no entity is left pointing at a placeholder.
+// Symbol elements whose style came later in the file get it now (by handle, so an entry
+// replaced or dropped meanwhile is simply not found).
+void ResolveLTypeStyles(TdxfLoader& r) {
+  TvxDXFTable* ltypes = r.Conv->LTypes();
+  TvxDXFTable* styles = r.Conv->Styles();
+  if (!ltypes || !styles) return;
+  for (const TdxfLoader::TLTypeStyleLink& link : r.PendingLTypeStyles) {
+    auto* lt = dynamic_cast<TvxDXFLineType*>(ltypes->FindEntByHandle(link.LType));
+    TvxLTypeElement* element = lt ? lt->Lines().GetElement(static_cast<int>(link.Element)) : nullptr;
+    if (element) element->Style = dynamic_cast<TvxDXFStyle*>(styles->FindEntByHandle(link.Style));
+  }
+  r.PendingLTypeStyles.clear();
+}
+
 void FinishRead(TdxfLoader& r) {
   TvxDXFConverter* conv = r.Conv;
   conv->FillMainSection();
@@ -29,6 +44,7 @@ void FinishRead(TdxfLoader& r) {
   conv->FindOrCreateItem("STANDARD", csDimStyles, true);
 
   DXFArrangeLayouts(r);
+  ResolveLTypeStyles(r);
 
   conv->ApplyLayerDictionaries();
   conv->ResolveDrawingLinks();

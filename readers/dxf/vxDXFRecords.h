@@ -118,6 +118,16 @@ class TdxfLoader {
   // The section readers found a refused or dropped record (for diagnostics).
   uint64_t DroppedRecords = 0;
 
+  // Symbol elements of line types whose text style was not read yet (the STYLE table follows
+  // the LTYPE table in most files): line type handle, element index, style handle. Resolved
+  // once the whole file was read.
+  struct TLTypeStyleLink {
+    uint64_t LType;
+    size_t Element;
+    uint64_t Style;
+  };
+  std::vector<TLTypeStyleLink> PendingLTypeStyles;
+
  private:
   // Items found by their exact name, valid while the table is the same and has not changed
   // (every entity names its layer and line type, and a drawing has few of them).

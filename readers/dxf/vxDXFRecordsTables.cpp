@@ -48,6 +48,8 @@ void TdxfPenTableItem::ReadProperty(TdxfLoader& r) {
   if (r.Tok.Code() != 2 || FMatched || !FOwner || !FOwner->FEnt || !FEnt) return;
   // An entry of that name and kind already in the table is filled again.
   const std::string name = DXFTrim(FTexts[2]);
+  // Unnamed entries (the shape-file styles line types refer to) are told apart by handle only.
+  if (name.empty()) return;
   TvxDXFEntity* table = FOwner->FEnt;
   TvxDXFEntity* existing = nullptr;
   if (auto* t = dynamic_cast<TvxDXFTable*>(table)) {
@@ -123,6 +125,8 @@ void TdxfLType::Commit(TdxfLoader& r) {
   for (size_t i = 0; i < FElements.size(); ++i) {
     if (FStyleHandles[i] != 0 && styles)
       FElements[i].Style = dynamic_cast<TvxDXFStyle*>(styles->FindEntByHandle(FStyleHandles[i]));
+    if (FStyleHandles[i] != 0 && !FElements[i].Style && lt->GetHandle() != 0)
+      r.PendingLTypeStyles.push_back({lt->GetHandle(), i, FStyleHandles[i]});
     lt->Lines().Add(FElements[i]);
   }
 }

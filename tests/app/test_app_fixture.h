@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -99,5 +100,28 @@ class AppTest : public ::testing::Test {
   std::unique_ptr<TfmMain> win;
   std::vector<std::pair<std::string, std::string>> messages;
 };
+
+// The corpus drawings the Editor is asked to open, sorted: every DXF, and the DWG files of
+// release 13 to 2013 (MustOpen), which the Editor must open, beside the older and newer ones,
+// which it refuses with a message.
+struct TCorpusDrawing {
+  std::string Path;
+  bool MustOpen = false;
+};
+inline std::vector<TCorpusDrawing> CorpusDrawings(const std::string& corpus) {
+  std::vector<TCorpusDrawing> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(corpus)) {
+    if (!e.is_regular_file()) continue;
+    const std::string path = e.path().string(), ext = e.path().extension().string();
+    if (ext == ".dxf") files.push_back({path, false});
+    if (ext == ".dwg") {
+      const bool refused = path.find("/old-dwg/") != std::string::npos ||
+                           path.find("AC1032") != std::string::npos || path.find("_2018") != std::string::npos;
+      files.push_back({path, !refused});
+    }
+  }
+  std::sort(files.begin(), files.end(), [](const TCorpusDrawing& a, const TCorpusDrawing& b) { return a.Path < b.Path; });
+  return files;
+}
 
 }  // namespace vx::test

@@ -410,17 +410,15 @@ namespace {
 TEST_F(BlocksTest, EveryCorpusDrawingCopiesPastesAndPreviews) {
   const std::string corpus = CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus (set VX_CORPUS)";
-  std::vector<std::string> files;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(corpus))
-    if (e.is_regular_file() && e.path().extension() == ".dxf") files.push_back(e.path().string());
-  std::sort(files.begin(), files.end());
+  const std::vector<TCorpusDrawing> files = CorpusDrawings(corpus);
   ASSERT_FALSE(files.empty());
   int previews = 0, pasted = 0;
   win->OnPreviewShown = [&](TfmPreview& p) {
     ++previews;
     p.DNavigator()->repaint();
   };
-  for (const std::string& f : files) {
+  for (const TCorpusDrawing& drawing : files) {
+    const std::string& f = drawing.Path;
     SCOPED_TRACE(f);
     if (!Open(f)) continue;
     win->Manager().SelectAll();

@@ -290,3 +290,45 @@ TEST(DWGCorpus, SummaryInformationOf2004AndLater) {
   }
   if (!seen) GTEST_SKIP() << "no corpus DWG files (set VX_CORPUS)";
 }
+
+TEST(DWGCorpus, LineTypesAreTheDXFLineTypes) {
+  // Element by element, with the text style each symbol element draws with (a shape-file style
+  // is unnamed: its font file tells it apart).
+  int files = 0;
+  for (const TTwin& t : cnstTwins) {
+    if (t.Kind == tkModelOnly) continue;
+    std::vector<uint8_t> bytes = ReadCorpusFile(t.Dwg);
+    if (bytes.empty()) continue;
+    ++files;
+    TConvPtr dwg = LoadDWGBytes(std::move(bytes));
+    TConvPtr dxf = LoadDXFFile(t.Dxf);
+    SCOPED_TRACE(t.Dwg);
+    for (int i = 0; i < dwg->LTypes()->Count(); ++i) {
+      auto* x = dynamic_cast<TvxDXFLineType*>(dwg->LTypes()->GetEntity(i));
+      auto* y = x ? dynamic_cast<TvxDXFLineType*>(dxf->LTypes()->FindEntByName(x->GetName())) : nullptr;
+      ASSERT_NE(y, nullptr);
+      SCOPED_TRACE(x->GetName());
+      const TvxLines& a = x->Lines();
+      const TvxLines& b = y->Lines();
+      ASSERT_EQ(a.GetElementsCount(), b.GetElementsCount());
+      EXPECT_NEAR(a.PatternLength(), b.PatternLength(), 1e-9);
+      for (int k = 0; k < a.GetElementsCount(); ++k) {
+        const TvxLTypeElement& p = *a.GetElement(k);
+        const TvxLTypeElement& q = *b.GetElement(k);
+        EXPECT_NEAR(p.Dash, q.Dash, 1e-9) << k;
+        // Bits past the three kinds are the binary format's own.
+        EXPECT_EQ(p.ComplexType & 7, q.ComplexType & 7) << k;
+        if (!p.HasText() && !p.HasShape()) continue;
+        EXPECT_EQ(p.ShapeNumber, q.ShapeNumber) << k;
+        EXPECT_EQ(p.Text, q.Text) << k;
+        EXPECT_NEAR(p.Scale, q.Scale, 1e-9) << k;
+        EXPECT_NEAR(p.XOffset, q.XOffset, 1e-9) << k;
+        EXPECT_NEAR(p.YOffset, q.YOffset, 1e-9) << k;
+        ASSERT_TRUE(p.Style && q.Style) << k;
+        EXPECT_TRUE(SameName(p.Style->GetName(), q.Style->GetName())) << k;
+        EXPECT_TRUE(SameName(p.Style->PrimaryFont, q.Style->PrimaryFont)) << k;
+      }
+    }
+  }
+  if (!files) GTEST_SKIP() << "no corpus DWG files (set VX_CORPUS)";
+}
