@@ -109,6 +109,37 @@ TEST(DWGReedSolomon, TooManyErrorsAreReported) {
   EXPECT_LT(DWGPageCoder().Decode(three.data()), 0);
 }
 
+TEST(DWGReedSolomon, BeyondTErrorsTheDecoderFailsOrLandsOnAnotherCodeword) {
+  // One error too many either fails or is "corrected" into a different valid codeword; never
+  // into a word that is not a codeword. For t = 2 about half of the random patterns lie within
+  // distance 2 of some other codeword; for t = 8 practically none do.
+  std::mt19937 rng(4242);
+  for (const TvxRSCoder* coder : {&DWGHeaderCoder(), &DWGPageCoder()}) {
+    const int t = coder->Errors();
+    const int rounds = 400;
+    int failed = 0;
+    for (int round = 0; round < rounds; ++round) {
+      const std::vector<uint8_t> clean = Codeword(*coder, rng);
+      std::vector<uint8_t> block = clean;
+      for (int p : Positions(rng, t + 1)) block[size_t(p)] ^= uint8_t(1 + rng() % 255);
+      const int fixed = coder->Decode(block.data());
+      if (fixed < 0) {
+        ++failed;
+        continue;
+      }
+      EXPECT_LE(fixed, t);
+      EXPECT_NE(block, clean);
+      std::vector<uint8_t> again = block;
+      EXPECT_EQ(coder->Decode(again.data()), 0) << "t " << t << " round " << round;
+    }
+    if (t == 8) EXPECT_EQ(failed, rounds);
+    else {
+      EXPECT_GT(failed, rounds * 3 / 10) << "t " << t;
+      EXPECT_LT(failed, rounds * 7 / 10) << "t " << t;
+    }
+  }
+}
+
 TEST(DWG2007Decompressor, FormatVectors) {
   // Copy opcode 0x1A, bytes 0x10 0x08: 13 bytes from 0x111 back, no literal after it.
   std::vector<uint8_t> in = {0x0F, 0xFF, 0xFF, 0xFF, 0x03, 0x00};  // literal of 0x17+0xFF+0xFFFF+3 bytes
