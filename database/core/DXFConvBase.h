@@ -32,6 +32,7 @@ class TvxDXFLayer;
 class TvxDXFLineType;
 class TvxDXFBlock;
 class TvxLines;
+class TvxCADExtendedData;
 class TvxXMLNode;  // the XML layer's node; only passed through the hooks here
 
 // ---- entity kinds ---------------------------------------------------------------------------
@@ -247,6 +248,21 @@ class TvxDXFEntity : public TvxListObject {
   virtual TvxOwneredItem* GetOwneredItem() const { return nullptr; }
   virtual TvxDXFEntity* GetDictionary() const { return nullptr; }
   virtual void SetDictionary(TvxDXFEntity* dict) {}
+
+  // ---- extended data (database/extdata/vxExtData.h) ----
+  // The converter's data of this entity for the application's handle; nil without a handle,
+  // a converter or data.
+  TvxCADExtendedData* GetEED(uint64_t appHandle) const;
+  // Files data (taken over) for the application in the converter, replacing what was there;
+  // nil removes it. Nothing happens (and data is freed) without a handle or a converter.
+  void SetEED(TvxCADExtendedData* data, uint64_t appHandle);
+  // Writes the entity's own state as data of that application; false when it has none. The
+  // base answers "PE_URL" (the hyperlink).
+  virtual bool GetExtData(TvxCADExtendedData& data, const std::string& appName) const;
+  // Takes the entity's state back from data of its application; the base does nothing.
+  virtual void SetExtData(const TvxCADExtendedData& data) {}
+  // "PE_URL" data gives the hyperlink.
+  void SetExtDataHyperLink(const TvxCADExtendedData& data);
 
   // ---- handles ----
   virtual uint64_t GetHandle() const { return 0; }

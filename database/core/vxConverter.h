@@ -10,6 +10,7 @@
 #include "database/layouts/vxLayouts.h"
 #include "database/core/vxMapEntities.h"
 #include "database/core/vxSections.h"
+#include "database/extdata/vxExtData.h"
 
 #include <array>
 #include <cstdint>
@@ -221,6 +222,9 @@ class TvxDXFConverter : public TvxListObject {
   // item, so an item freed before the pass below leaves nothing behind that could be read.
   void RegisterEntityDictionary(uint64_t ownerHandle, uint64_t dictionaryHandle);
   int EntityDictionaryCount() const { return static_cast<int>(FEntityDictionaries.size()); }
+  // The extended data of every entity: entity handle -> application handle -> data (owned).
+  TvxEEDStore& EntityEEDItems() { return FEntityEEDItems; }
+  const TvxEEDStore& EntityEEDItems() const { return FEntityEEDItems; }
   // Gives layers their registered extension dictionaries; drops the other entries.
   void ApplyLayerDictionaries();
   void DoExtents();
@@ -395,7 +399,7 @@ class TvxDXFConverter : public TvxListObject {
   unsigned FTotalACISLoading = 0;
   double FMeshQuality = 0.01;
   std::unordered_map<uint64_t, uint64_t> FEntityDictionaries;  // owner handle -> dictionary handle
-  TvxCollection FEntityEEDItems{dupIgnore};
+  TvxEEDStore FEntityEEDItems;
   int FNumberOfPartsInSpline = 24;
   int FNumberOfPartsInCircle = 48;
   bool FStopped = false;

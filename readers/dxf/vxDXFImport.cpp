@@ -49,6 +49,7 @@ void FinishRead(TdxfLoader& r) {
   conv->ApplyLayerDictionaries();
   conv->ResolveDrawingLinks();
   conv->LoadDrawing();
+  r.ResolveExtendedData();
 }
 
 // Ends the load on every path: status, section initialisation, draw order.

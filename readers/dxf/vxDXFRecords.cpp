@@ -212,6 +212,8 @@ void TdxfObject::ReadProperties(TdxfLoader& r) {
     switch (t.Code()) {
       case 66: FComplex = t.IntValue() != 0; break;
       case 67: FPaperSpace = t.IntValue() != 0; break;
+      // Reads on to the record's end.
+      case 1001: ReadExtendedData(r); break;
       default: ReadProperty(r); break;
     }
   } while (t.Code() != 0);
@@ -282,6 +284,13 @@ void TdxfObject::Placed(TdxfLoader& r) {
     for (TdxfRegistration& fn : pending) fn(r);
   } else if (FOwner) {
     for (TdxfRegistration& fn : pending) FOwner->FPending.push_back(std::move(fn));
+  }
+  const uint64_t handle = FEnt ? FEnt->GetHandle() : FHandle;
+  if (!FEEDItems.empty() && handle != 0) {
+    // Handed over once the item is final: a record dropped with its parent takes its data along.
+    auto list = std::make_shared<TdxfLoader::TExtDataList>(std::move(FEEDItems));
+    FEEDItems.clear();
+    Register(r, [handle, list](TdxfLoader& l) { l.AddPendingExtData(handle, std::move(*list)); });
   }
   AfterAdded(r);
 }
@@ -444,6 +453,7 @@ void TdxfEntity::Commit(TdxfLoader& r) {
   FEnt->SetColorCAD(color);
   FComplex = FComplex || FEnt->GetComplex();
   FEnt->SetLineWeight(FLineWeight > 0 ? FLineWeight / 100.0 : FLineWeight);
+  if (const TvxCADExtendedData* url = ExtData(cnstHyperLinkApp)) FEnt->SetExtDataHyperLink(*url);
 }
 
 }  // namespace vx

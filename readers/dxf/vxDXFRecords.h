@@ -19,6 +19,7 @@
 #pragma once
 
 #include "database/core/DXFConv.h"
+#include "database/extdata/vxExtData.h"
 #include "readers/dxf/vxDXFTokens.h"
 
 #include <array>
@@ -112,6 +113,17 @@ class TdxfLoader {
   void SetVersion(TvxDWGVersion v);
   void SetCodePage(int cp);
 
+  // ---- extended data (vxDXFExtData.cpp) ----
+  // The blocks of one record: application name (as written) -> its items, in file order.
+  using TExtDataList = std::vector<std::pair<std::string, std::unique_ptr<TvxCADExtendedData>>>;
+  // A placed record hands its extended data over, keyed by its handle.
+  void AddPendingExtData(uint64_t handle, TExtDataList list);
+  size_t PendingExtDataCount() const { return FPendingEED.size(); }
+  // After reading: every application name becomes its APPID entry, and the data is filed with
+  // the drawing under the record's handle and the entry's handle (the last record of a handle
+  // wins).
+  void ResolveExtendedData();
+
   // The "$ACADVER" text as written.
   std::string VersionText;
 
@@ -141,6 +153,7 @@ class TdxfLoader {
   };
 
   std::unordered_map<uint64_t, TvxDXFBlockRecord*> FBlockRecordsByHandle;
+  std::vector<std::pair<uint64_t, TExtDataList>> FPendingEED;
   size_t FExtDictionaries = 0;
   TNameCache FLayerCache, FLTypeCache;
   struct TRecordSlot {
@@ -189,6 +202,12 @@ class TdxfObject {
   // Runs fn at once when the item is final, else hands it to the parent record, which runs it
   // once its own item is final or drops it with that item.
   void Register(TdxfLoader& r, TdxfRegistration fn);
+  // Reads the extended data that starts at the current 1001 pair up to the record's end (code
+  // 0): one block per application, the first block of an application kept. Every pair is also
+  // handed to ReadProperty, so that records read the applications they know themselves.
+  void ReadExtendedData(TdxfLoader& r);
+  // The data of an application read on this record (case-insensitive), nil when none.
+  TvxCADExtendedData* ExtData(std::string_view appName) const;
   // Gives the item up (the caller owns it).
   TvxDXFEntity* ExtractEnt();
   // Replaces the item by another one; the old item is freed at once.
@@ -210,6 +229,7 @@ class TdxfObject {
   uint64_t FSoftOwner = 0;       // the last 330 outside a 102 group
   uint64_t FExtDictionary = 0;   // the first 360 inside a 102 group: the extension dictionary
   std::array<std::string, 10> FTexts;    // codes 1..9
+  TdxfLoader::TExtDataList FEEDItems;    // the record's extended data
   TdxfObject* FOwner = nullptr;
   int FDepth = 0;
 

@@ -70,13 +70,6 @@ void TdxfText::ReadProperty(TdxfLoader& r) {
   if (FEmbedded && t.Code() < 1000) return;
   switch (t.Code()) {
     case 1: FTexts[1] = CaretBlanks(CaretControls(r, t.StrValue())); return;
-    case 1001: FXDataApp = DXFTrim(t.StrValue()); return;
-    case 1000:
-      if (!FHasURL && SameName(FXDataApp, "PE_URL")) {
-        FURL = t.StrValue();
-        FHasURL = true;
-      }
-      return;
     default: TdxfEntity::ReadProperty(r); return;
   }
 }
@@ -97,7 +90,6 @@ void TdxfText::CommitText(TdxfLoader& r, TvxDXFText* t) {
   t->SetHAlign(ByteCode(FInts[12]));
   t->SetVAlign(ByteCode(FInts[13]));
   t->SetZThick(FiniteOr(FZThick, 0));
-  if (FHasURL) t->SetHyperLink(FURL);
 }
 
 void TdxfText::Commit(TdxfLoader& r) {

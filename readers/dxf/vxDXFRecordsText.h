@@ -33,9 +33,6 @@ class TdxfText : public TdxfEntity {
   // The text fields shared with the attribute reader.
   void CommitText(TdxfLoader& r, TvxDXFText* t);
 
-  std::string FXDataApp;  // the application of the extended data being read (1001)
-  std::string FURL;       // the first 1000 string of a "PE_URL" block
-  bool FHasURL = false;
   bool FEmbedded = false;  // past "101 Embedded Object"
 };
 
