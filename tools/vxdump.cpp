@@ -177,6 +177,83 @@ void Load(TvxDXFLoader& image, const std::string& file, const std::string* buffe
   }
 }
 
+// The header variables the drawing keeps, by their lower-case names.
+std::string JsonHeader(const TvxHeadVarStruct& h) {
+  std::ostringstream o;
+  bool first = true;
+  auto key = [&](const char* name) -> std::ostringstream& {
+    o << (first ? "{" : ",") << "\"" << name << "\":";
+    first = false;
+    return o;
+  };
+  auto point = [&](const char* name, const TFPoint& p) {
+    key(name) << "[" << JsonNumber(p.X) << "," << JsonNumber(p.Y) << "," << JsonNumber(p.Z) << "]";
+  };
+  // An index colour as its number, a true colour as {"rgb": 0xBBGGRR}.
+  auto color = [&](const char* name, const TvxColorCAD& c) {
+    if (c.Active == acRGBColor) key(name) << "{\"rgb\":" << c.Color << "}";
+    else key(name) << c.Color;
+  };
+  const TvxDimStyle& d = h.DimProps;
+  key("ltscale") << JsonNumber(h.LTScale);
+  key("textsize") << JsonNumber(h.TextSize);
+  key("pdmode") << h.PointDisplayMode;
+  key("pdsize") << JsonNumber(h.PointDisplaySize);
+  key("tilemode") << h.TileMode;
+  key("insunits") << h.InsUnits;
+  key("measurement") << (h.Measurement ? 1 : 0);
+  key("attmode") << int(h.AttMode);
+  key("lwdisplay") << (h.LwDisplay ? 1 : 0);
+  key("xclipframe") << int(h.XClipFrame);
+  key("codepage") << h.CodePage;
+  key("clayer") << JsonString(h.CLayer);
+  key("celtype") << JsonString(h.CELType);
+  key("celtscale") << JsonNumber(h.CELTScale);
+  key("celweight") << JsonNumber(h.CELWeight);
+  color("cecolor", h.CEColor);
+  key("textstyle") << JsonString(h.TextStyle);
+  key("dimstyle") << JsonString(h.DimStyle);
+  key("dimtxsty") << JsonString(h.DimTextStyle);
+  key("filletrad") << JsonNumber(h.FilletRadius);
+  point("extmin", h.ExtMin);
+  point("extmax", h.ExtMax);
+  point("insbase", h.InsBase);
+  point("ucsorg", h.UCSORG);
+  point("ucsxdir", h.UCSXDir);
+  point("ucsydir", h.UCSYDir);
+  key("dimscale") << JsonNumber(d.Scale);
+  key("dimasz") << JsonNumber(d.Asz);
+  key("dimtxt") << JsonNumber(d.Txt);
+  key("dimgap") << JsonNumber(d.Gap);
+  key("dimexe") << JsonNumber(d.Exe);
+  key("dimexo") << JsonNumber(d.Exo);
+  key("dimcen") << JsonNumber(d.Cen);
+  key("dimlfac") << JsonNumber(d.LFac);
+  key("dimaltf") << JsonNumber(d.AltF);
+  key("dimalt") << (d.Alt ? 1 : 0);
+  key("dimdec") << d.Dec;
+  key("dimtad") << d.Tad;
+  key("dimtih") << (d.Tih ? 1 : 0);
+  key("dimtoh") << (d.Toh ? 1 : 0);
+  key("dimtix") << d.Tix;
+  key("dimsah") << (d.Sah ? 1 : 0);
+  key("dimse1") << (d.SE1 ? 1 : 0);
+  key("dimse2") << (d.SE2 ? 1 : 0);
+  key("dimsd1") << (d.SD1 ? 1 : 0);
+  key("dimsd2") << (d.SD2 ? 1 : 0);
+  color("dimclrd", d.ClrD);
+  color("dimclre", d.ClrE);
+  color("dimclrt", d.ClrT);
+  key("dimlwd") << JsonNumber(d.LwD);
+  key("dimlwe") << JsonNumber(d.LwE);
+  key("dimpost") << JsonString(d.Post);
+  key("dimapost") << JsonString(d.APost);
+  key("dimarrows") << "[" << int(d.Arrows[0]) << "," << int(d.Arrows[1]) << "," << int(d.Arrows[2]) << ","
+                   << int(d.Arrows[3]) << "]";
+  o << "}";
+  return o.str();
+}
+
 void PrintJson(const TSummary& s) {
   std::ostringstream o;
   o << "{\"file\":" << JsonString(s.File) << ",\"format\":" << JsonString(s.Format) << ",\"version\":"
@@ -194,14 +271,8 @@ void PrintJson(const TSummary& s) {
   }
   const TvxHeadVarStruct& h = s.Header;
   o << "],\"layers\":" << s.Layers << ",\"blocks\":" << s.Blocks << ",\"ltypes\":" << s.LTypes
-    << ",\"styles\":" << s.Styles << ",\"header\":{\"ltscale\":" << JsonNumber(h.LTScale)
-    << ",\"textsize\":" << JsonNumber(h.TextSize) << ",\"pdmode\":" << h.PointDisplayMode
-    << ",\"tilemode\":" << h.TileMode << ",\"insunits\":" << h.InsUnits
-    << ",\"measurement\":" << (h.Measurement ? 1 : 0) << ",\"clayer\":" << JsonString(h.CLayer)
-    << ",\"textstyle\":" << JsonString(h.TextStyle) << ",\"dimstyle\":" << JsonString(h.DimStyle)
-    << ",\"extmin\":[" << JsonNumber(h.ExtMin.X) << "," << JsonNumber(h.ExtMin.Y) << "," << JsonNumber(h.ExtMin.Z)
-    << "],\"extmax\":[" << JsonNumber(h.ExtMax.X) << "," << JsonNumber(h.ExtMax.Y) << "," << JsonNumber(h.ExtMax.Z)
-    << "]},\"extents\":" << JsonBox(s.Extents)
+    << ",\"styles\":" << s.Styles << ",\"header\":" << JsonHeader(h)
+    << ",\"extents\":" << JsonBox(s.Extents)
     << ",\"error\":" << (s.Error.empty() ? "null" : JsonString(s.Error)) << ",\"ms\":{\"read\":"
     << JsonNumber(s.ReadMs) << ",\"load\":" << JsonNumber(s.LoadMs) << "}}";
   std::cout << o.str() << "\n";

@@ -1,5 +1,7 @@
 // DXFConvHeader: the header variables of a drawing (TvxHeadVarStruct) with the defaults a new
-// drawing starts from, and the dimension-variable record they carry (TvxDimStyle).
+// drawing starts from, and the dimension-variable record they carry (TvxDimStyle). Readers name
+// the field a header variable fills by TvxHeadField and store it through SetHeadField, so that
+// every reader converts a field's value the same way.
 #pragma once
 
 #include "foundation/vxConsts.h"
@@ -7,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vx {
 
@@ -27,7 +30,8 @@ struct TvxDimStyle {
   std::string APost;
   double Asz = 0.18;
   bool Sah = false;
-  std::array<uint8_t, 3> Arrows{};  // first, second, leader arrow types
+  // Arrow kinds of DIMBLK, DIMBLK1, DIMBLK2 and DIMLDRBLK (255: a block that is no standard arrow).
+  std::array<uint8_t, 4> Arrows{};
   double Cen = 0.09;
   TvxColorCAD ClrD = cnstColorCADByBlock();
   TvxColorCAD ClrE = cnstColorCADByBlock();
@@ -77,6 +81,44 @@ struct TvxHeadVarStruct {
   TFPoint InsBase;
   TvxAttributeMode AttMode = attNormal;
   uint8_t XClipFrame = 2;
+  // Line weights are drawn; files that do not say draw them.
+  bool LwDisplay = true;
 };
+
+// The fields of TvxHeadVarStruct that header variables fill, one id per field.
+enum class TvxHeadField : uint8_t {
+  hvNone,
+  hvCEColor, hvCLayer, hvCELType, hvCELTScale, hvCELWeight, hvDimStyle, hvDimTextStyle,
+  hvExtMin, hvExtMax, hvTextStyle, hvFilletRadius, hvInsUnits, hvLTScale, hvMeasurement,
+  hvPDMode, hvPDSize, hvTextSize, hvTileMode, hvUCSOrg, hvUCSXDir, hvUCSYDir, hvInsBase,
+  hvAttMode, hvXClipFrame, hvLwDisplay,
+  // DimProps
+  hvDimAlt, hvDimAltF, hvDimAPost, hvDimAsz, hvDimSah, hvDimBlk, hvDimBlk1, hvDimBlk2,
+  hvDimLdrBlk, hvDimCen, hvDimClrD, hvDimClrE, hvDimClrT, hvDimSD1, hvDimSD2, hvDimSE1,
+  hvDimSE2, hvDimDec, hvDimExe, hvDimExo, hvDimGap, hvDimLFac, hvDimLwD, hvDimLwE, hvDimPost,
+  hvDimScale, hvDimTad, hvDimTih, hvDimTix, hvDimToh, hvDimTxt,
+  hvCount
+};
+using enum TvxHeadField;
+
+// A header value as a reader decoded it; each field takes the member of its kind: I for
+// integers, flags and line weights (hundredths of a millimetre), D for reals, S for texts and
+// arrow names, P for points, C for colours.
+struct TvxHeadValue {
+  int64_t I = 0;
+  double D = 0;
+  std::string S;
+  TFPoint P{};
+  TvxColorCAD C = cnstColorCADByLayer();
+};
+
+// Stores v into the field f of hv. A line-type scale of 0 becomes 1; line weights above 0 are
+// hundredths of a millimetre, others keep their by-layer / by-block / default meaning; the
+// attribute mode is 0 off, 1 normal, anything else on; arrows are kinds by block name.
+void SetHeadField(TvxHeadVarStruct& hv, TvxHeadField f, const TvxHeadValue& v);
+
+// The arrow kind of a standard arrow block name, with or without its leading underscore, in any
+// case; an empty name is the closed filled arrow (0); any other name is 255.
+uint8_t ArrowKindByName(std::string_view name);
 
 }  // namespace vx

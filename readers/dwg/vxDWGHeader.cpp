@@ -10,72 +10,21 @@ namespace {
 const uint8_t cnstHeaderSentinel[16] = {0xCF, 0x7B, 0x1F, 0x23, 0xFD, 0xDE, 0x38, 0xA9,
                                         0x5F, 0x7C, 0x68, 0xB8, 0x4E, 0x6D, 0x33, 0x5F};
 
-double LineWeightOf(int64_t v) {
-  const int16_t w = int16_t(v);
-  return w < 0 ? double(w) : w * 0.01;
-}
-
-void Keep(THeadField f, const TdwgValue& v, TdwgHeaderData& h) {
-  TvxHeadVarStruct& hv = h.Vars;
-  TvxDimStyle& dim = hv.DimProps;
+void Keep(const TdwgHeaderRow& row, const TdwgValue& v, TdwgHeaderData& h) {
+  const THeadField f = row.Field;
+  if (f == hfNone) return;
+  if (uint8_t(f) < uint8_t(TvxHeadField::hvCount)) {
+    const TvxHeadField var = TvxHeadField(uint8_t(f));
+    if (row.Code == dcH) {
+      if (uint64_t* slot = h.Handles.Slot(var)) *slot = v.H.Handle;
+      return;
+    }
+    SetHeadField(h.Vars, var, TvxHeadValue{v.I, v.D, v.S, v.P, v.C});
+    return;
+  }
   switch (f) {
-    case hfNone: break;
-    case hfTileMode: hv.TileMode = int(v.I); break;
-    case hfAttMode: hv.AttMode = v.I == 0 ? attDisable : (v.I == 2 ? attEnable : attNormal); break;
-    case hfPDMode: hv.PointDisplayMode = int(int16_t(v.I)); break;
-    case hfLTScale: hv.LTScale = v.D; break;
-    case hfTextSize: hv.TextSize = v.D; break;
-    case hfFilletRad: hv.FilletRadius = v.D; break;
-    case hfPDSize: hv.PointDisplaySize = v.D; break;
-    case hfCELTScale: hv.CELTScale = v.D; break;
-    case hfCEColor: hv.CEColor = v.C; break;
     case hfHandSeed: h.HandSeed = v.H.Handle; break;
-    case hfCLayer: h.Handles.CLAYER = v.H.Handle; break;
-    case hfTextStyle: h.Handles.TEXTSTYLE = v.H.Handle; break;
-    case hfCELType: h.Handles.CELTYPE = v.H.Handle; break;
-    case hfDimStyle: h.Handles.DIMSTYLE = v.H.Handle; break;
     case hfCMLStyle: h.Handles.CMLSTYLE = v.H.Handle; break;
-    case hfInsBase: hv.InsBase = v.P; break;
-    case hfExtMin: hv.ExtMin = v.P; break;
-    case hfExtMax: hv.ExtMax = v.P; break;
-    case hfUCSOrg: hv.UCSORG = v.P; break;
-    case hfUCSXDir: hv.UCSXDir = v.P; break;
-    case hfUCSYDir: hv.UCSYDir = v.P; break;
-    case hfDimPost: dim.Post = v.S; break;
-    case hfDimAPost: dim.APost = v.S; break;
-    case hfDimScale: dim.Scale = v.D; break;
-    case hfDimAsz: dim.Asz = v.D; break;
-    case hfDimExo: dim.Exo = v.D; break;
-    case hfDimExe: dim.Exe = v.D; break;
-    case hfDimTxt: dim.Txt = v.D; break;
-    case hfDimCen: dim.Cen = v.D; break;
-    case hfDimAltF: dim.AltF = v.D; break;
-    case hfDimLFac: dim.LFac = v.D; break;
-    case hfDimGap: dim.Gap = v.D; break;
-    case hfDimTih: dim.Tih = v.I != 0; break;
-    case hfDimToh: dim.Toh = v.I != 0; break;
-    case hfDimSE1: dim.SE1 = v.I != 0; break;
-    case hfDimSE2: dim.SE2 = v.I != 0; break;
-    case hfDimAlt: dim.Alt = v.I != 0; break;
-    case hfDimSah: dim.Sah = v.I != 0; break;
-    case hfDimTix: dim.Tix = int(v.I); break;
-    case hfDimSD1: dim.SD1 = v.I != 0; break;
-    case hfDimSD2: dim.SD2 = v.I != 0; break;
-    case hfDimTad: dim.Tad = int(int16_t(v.I)); break;
-    case hfDimDec: dim.Dec = int(int16_t(v.I)); break;
-    case hfDimBlkName: h.DimBlkName = v.S; break;
-    case hfDimBlk1Name: h.DimBlk1Name = v.S; break;
-    case hfDimBlk2Name: h.DimBlk2Name = v.S; break;
-    case hfDimClrD: dim.ClrD = v.C; break;
-    case hfDimClrE: dim.ClrE = v.C; break;
-    case hfDimClrT: dim.ClrT = v.C; break;
-    case hfDimTxSty: h.Handles.DIMTXTSTY = v.H.Handle; break;
-    case hfDimLdrBlk: h.Handles.DIMLDRBLK = v.H.Handle; break;
-    case hfDimBlk: h.Handles.DIMBLK = v.H.Handle; break;
-    case hfDimBlk1: h.Handles.DIMBLK1 = v.H.Handle; break;
-    case hfDimBlk2: h.Handles.DIMBLK2 = v.H.Handle; break;
-    case hfDimLwD: dim.LwD = LineWeightOf(v.I); break;
-    case hfDimLwE: dim.LwE = LineWeightOf(v.I); break;
     case hfBlockControl: h.BlockControl = v.H.Handle; break;
     case hfLayerControl: h.LayerControl = v.H.Handle; break;
     case hfStyleControl: h.StyleControl = v.H.Handle; break;
@@ -89,18 +38,36 @@ void Keep(THeadField f, const TdwgValue& v, TdwgHeaderData& h) {
     case hfPlotSettingsDict: h.PlotSettingsDict = v.H.Handle; break;
     case hfMaterialDict: h.MaterialDict = v.H.Handle; break;
     case hfColorsDict: h.ColorsDict = v.H.Handle; break;
-    case hfFlags: hv.CELWeight = DWGLineWeight(unsigned(v.I & 0x1F)); break;
-    case hfInsUnits: hv.InsUnits = int(int16_t(v.I)); break;
-    case hfXClipFrame: hv.XClipFrame = uint8_t(v.I); break;
+    case hfFlags:
+      // The low five bits index the line weights; a set 0x200 bit turns their display off.
+      h.Vars.CELWeight = DWGLineWeight(unsigned(v.I & 0x1F));
+      h.Vars.LwDisplay = (v.I & 0x200) == 0;
+      break;
     case hfPaperBlockRecord: h.PaperBlockRecord = v.H.Handle; break;
     case hfModelBlockRecord: h.ModelBlockRecord = v.H.Handle; break;
     case hfLTByLayer: h.LTByLayer = v.H.Handle; break;
     case hfLTByBlock: h.LTByBlock = v.H.Handle; break;
     case hfLTContinuous: h.LTContinuous = v.H.Handle; break;
+    default: break;
   }
 }
 
 }  // namespace
+
+uint64_t* TdwgHeaderHandles::Slot(TvxHeadField f) {
+  switch (f) {
+    case hvCLayer: return &CLAYER;
+    case hvCELType: return &CELTYPE;
+    case hvTextStyle: return &TEXTSTYLE;
+    case hvDimStyle: return &DIMSTYLE;
+    case hvDimTextStyle: return &DIMTXTSTY;
+    case hvDimBlk: return &DIMBLK;
+    case hvDimBlk1: return &DIMBLK1;
+    case hvDimBlk2: return &DIMBLK2;
+    case hvDimLdrBlk: return &DIMLDRBLK;
+    default: return nullptr;
+  }
+}
 
 void ReadDWGHeader(TvxBitCursor c, TvxDWGVersion version, uint8_t maintenance, int codePage,
                    TdwgHeaderData& out) {
@@ -134,7 +101,7 @@ void ReadDWGHeader(TvxBitCursor c, TvxDWGVersion version, uint8_t maintenance, i
     v = TdwgValue();
     ReadDWGField(s, row.Code, prev, v);
     if (s.Failed()) return;
-    if (v.Present) Keep(row.Field, v, out);
+    if (v.Present) Keep(row, v, out);
     prev = std::move(v);
   }
   out.Complete = true;

@@ -14,22 +14,18 @@
 
 namespace vx {
 
-// What a header row keeps.
+// What a header row keeps: a field of the drawing's header record (its TvxHeadField id, through
+// Var), or from hfHandSeed on a value the reader keeps for itself. A handle row with a field id
+// names the item whose name (or arrow kind) the field takes once the objects are loaded.
 enum class THeadField : uint8_t {
-  hfNone,
-  hfTileMode, hfAttMode, hfPDMode, hfLTScale, hfTextSize, hfFilletRad, hfPDSize, hfCELTScale,
-  hfCEColor, hfHandSeed, hfCLayer, hfTextStyle, hfCELType, hfDimStyle, hfCMLStyle,
-  hfInsBase, hfExtMin, hfExtMax, hfUCSOrg, hfUCSXDir, hfUCSYDir,
-  hfDimPost, hfDimAPost, hfDimScale, hfDimAsz, hfDimExo, hfDimExe, hfDimTxt, hfDimCen, hfDimAltF,
-  hfDimLFac, hfDimGap, hfDimTih, hfDimToh, hfDimSE1, hfDimSE2, hfDimAlt, hfDimSah, hfDimTix,
-  hfDimSD1, hfDimSD2, hfDimTad, hfDimDec, hfDimBlkName, hfDimBlk1Name, hfDimBlk2Name,
-  hfDimClrD, hfDimClrE, hfDimClrT, hfDimTxSty, hfDimLdrBlk, hfDimBlk, hfDimBlk1, hfDimBlk2,
-  hfDimLwD, hfDimLwE,
+  hfNone = 0,
+  hfHandSeed = uint8_t(TvxHeadField::hvCount), hfCMLStyle,
   hfBlockControl, hfLayerControl, hfStyleControl, hfLTypeControl, hfVPortControl, hfAppIDControl,
   hfDimStyleControl, hfMLStylesDict, hfNamedObjects, hfLayoutsDict, hfPlotSettingsDict,
-  hfMaterialDict, hfColorsDict, hfFlags, hfInsUnits, hfXClipFrame, hfPaperBlockRecord,
+  hfMaterialDict, hfColorsDict, hfFlags, hfPaperBlockRecord,
   hfModelBlockRecord, hfLTByLayer, hfLTByBlock, hfLTContinuous,
 };
+constexpr THeadField Var(TvxHeadField f) { return THeadField(uint8_t(f)); }
 using enum THeadField;
 
 struct TdwgHeaderRow {
@@ -46,6 +42,8 @@ std::span<const TdwgHeaderRow> DWGHeaderRows();
 struct TdwgHeaderHandles {
   uint64_t CLAYER = 0, CELTYPE = 0, CMLSTYLE = 0, DIMSTYLE = 0, DIMBLK = 0, DIMBLK1 = 0, DIMBLK2 = 0,
            DIMLDRBLK = 0, DIMTXTSTY = 0, TEXTSTYLE = 0;
+  // The handle kept for a header field given by handle; nullptr for the others.
+  uint64_t* Slot(TvxHeadField f);
 };
 
 struct TdwgHeaderData {
@@ -58,8 +56,6 @@ struct TdwgHeaderData {
            ColorsDict = 0;
   uint64_t PaperBlockRecord = 0, ModelBlockRecord = 0;
   uint64_t LTByLayer = 0, LTByBlock = 0, LTContinuous = 0;
-  // Arrow block names of the header (before 2000 they are texts).
-  std::string DimBlkName, DimBlk1Name, DimBlk2Name;
   bool Found = false;  // the section had its sentinel and was read
   bool Complete = false;  // every row was read inside the section
 };

@@ -362,11 +362,18 @@ void TdwgReader::ResolveHeaderNames() {
     TvxDXFEntity* e = LoadedItem(h);
     return e ? e->GetName() : std::string();
   };
-  if (std::string n = nameOf(Header.Handles.CLAYER); !n.empty()) hv.CLayer = n;
-  if (std::string n = nameOf(Header.Handles.CELTYPE); !n.empty()) hv.CELType = n;
-  if (std::string n = nameOf(Header.Handles.TEXTSTYLE); !n.empty()) hv.TextStyle = n;
-  if (std::string n = nameOf(Header.Handles.DIMSTYLE); !n.empty()) hv.DimStyle = n;
-  if (std::string n = nameOf(Header.Handles.DIMTXTSTY); !n.empty()) hv.DimTextStyle = n;
+  for (TvxHeadField f : {hvCLayer, hvCELType, hvTextStyle, hvDimStyle, hvDimTextStyle}) {
+    TvxHeadValue v;
+    v.S = nameOf(*Header.Handles.Slot(f));
+    if (!v.S.empty()) SetHeadField(hv, f, v);
+  }
+  // From 2000 the arrows are block records: no handle is the closed filled arrow.
+  if (Version >= acR2000)
+    for (TvxHeadField f : {hvDimBlk, hvDimBlk1, hvDimBlk2, hvDimLdrBlk}) {
+      TvxHeadValue v;
+      v.S = nameOf(*Header.Handles.Slot(f));
+      SetHeadField(hv, f, v);
+    }
   // The active viewport: the VPORT entry named by the model layout, else the first "*ACTIVE".
   TvxDXFVport* active = dynamic_cast<TvxDXFVport*>(LoadedItem(ActiveViewport));
   if (!active)

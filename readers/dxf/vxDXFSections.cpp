@@ -2,38 +2,11 @@
 #include "readers/dxf/vxDXFSections.h"
 
 #include "database/core/vxNames.h"
-#include "readers/dxf/vxCodePage.h"
+#include "readers/dxf/vxDXFHeader.h"
 #include "readers/dxf/vxDXFRecordsObjects.h"
 #include "readers/dxf/vxDXFRecordsTables.h"
 
 namespace vx {
-
-namespace {
-
-enum THeaderVar : int {
-  hvACADVER, hvDWGCODEPAGE, hvEXTMAX, hvEXTMIN, hvHANDSEED, hvINSBASE, hvLTSCALE, hvPDMODE,
-  hvPDSIZE
-};
-
-struct THeaderVarRow {
-  const char* Name;
-  int Var;
-};
-
-// Sorted by name.
-constexpr THeaderVarRow cnstHeaderVars[] = {
-    {"$ACADVER", hvACADVER}, {"$DWGCODEPAGE", hvDWGCODEPAGE}, {"$EXTMAX", hvEXTMAX},
-    {"$EXTMIN", hvEXTMIN},   {"$HANDSEED", hvHANDSEED},       {"$INSBASE", hvINSBASE},
-    {"$LTSCALE", hvLTSCALE}, {"$PDMODE", hvPDMODE},           {"$PDSIZE", hvPDSIZE},
-};
-
-}  // namespace
-
-int DXFHeaderVariable(std::string_view name) {
-  for (const THeaderVarRow& row : cnstHeaderVars)
-    if (name == row.Name) return row.Var;
-  return -1;
-}
 
 // ---- the root -------------------------------------------------------------------------------
 
@@ -99,65 +72,6 @@ TdxfObject* TdxfCustomSection::NewChild(TdxfLoader& r, const std::string& name) 
   // Only the terminators count; everything else is read and dropped without an item.
   if (row && (SameName(name, "ENDSEC") || SameName(name, "EOF"))) return row->Reader();
   return new TdxfSkip();
-}
-
-// ---- header ---------------------------------------------------------------------------------
-
-void TdxfHeader::ReadProperty(TdxfLoader& r) {
-  TdxfReader& t = r.Tok;
-  const int code = t.Code();
-  if (code == 9) {
-    FVar = DXFHeaderVariable(UpperName(DXFTrim(t.Value())));
-    FPoints[0] = {};  // a 2D variable does not inherit the Z of the previous one
-    return;
-  }
-  if (code == 0) return;
-  TdxfEntity::ReadProperty(r);
-  if (FVar >= 0) Apply(r, code);
-}
-
-void TdxfHeader::Apply(TdxfLoader& r, int code) {
-  TdxfReader& t = r.Tok;
-  TvxHeadVarStruct& hv = r.Conv->HeadVarStruct();
-  switch (FVar) {
-    case hvACADVER:
-      if (code == 1) {
-        r.VersionText = DXFTrim(t.Value());
-        TvxDWGVersion v;
-        if (DXFVersionByName(DXFTrim(t.Value()), v)) r.SetVersion(v);
-      }
-      break;
-    case hvDWGCODEPAGE:
-      if (code == 3) {
-        const std::string text = DXFTrim(t.Value());
-        if (!text.empty()) r.SetCodePage(CodePageByName(text));
-      }
-      break;
-    case hvHANDSEED:
-      if (code == 5) {
-        const uint64_t h = t.HandleValue();
-        if (h > r.Conv->MaxHandle()) r.Conv->ReserveHandle(h);
-      }
-      break;
-    case hvEXTMIN: hv.ExtMin = FPoints[0]; break;
-    case hvEXTMAX: hv.ExtMax = FPoints[0]; break;
-    case hvINSBASE: hv.InsBase = FPoints[0]; break;
-    case hvLTSCALE:
-      if (code == 40) hv.LTScale = FFloats[0] == 0 ? 1.0 : FFloats[0];
-      break;
-    case hvPDMODE:
-      if (code == 70) hv.PointDisplayMode = FInts[10];
-      break;
-    case hvPDSIZE:
-      if (code == 40) hv.PointDisplaySize = FFloats[0];
-      break;
-    default: break;
-  }
-}
-
-void TdxfHeader::Commit(TdxfLoader& r) {
-  TdxfObject::Commit(r);
-  FComplex = true;  // its "ENDSEC" follows as a child whatever the variables said
 }
 
 // ---- placing sections -----------------------------------------------------------------------

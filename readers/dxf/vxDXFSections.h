@@ -1,7 +1,7 @@
 // vxDXFSections: the section driver of the DXF reader (TdxfMain, the root record) and the
-// section readers: the header (drawing version, code page, handle seed, extents, line-type
-// scale), tables, blocks, entities, and the sections that are read and dropped (classes,
-// objects, thumbnail image, and any section this reader does not know).
+// section readers: tables, blocks, entities (the header is vxDXFHeader.h), and the sections that
+// are read and dropped (classes, objects, thumbnail image, and any section this reader does not
+// know).
 #pragma once
 
 #include "readers/dxf/vxDXFRecords.h"
@@ -31,19 +31,6 @@ class TdxfCustomSection : public TdxfObject {
 class TdxfClasses : public TdxfCustomSection {};
 class TdxfObjects : public TdxfCustomSection {};
 
-// The header: every pair is applied to the variable named by the last code 9.
-class TdxfHeader : public TdxfEntity {
- public:
-  TdxfHeader() { FComplex = true; }
-  void ReadProperty(TdxfLoader& r) override;
-  void Commit(TdxfLoader& r) override;
-  bool IsTerminator(const TdxfObject* child) const override { return child->Kind() == rkEndSec; }
-
- private:
-  void Apply(TdxfLoader& r, int code);
-  int FVar = -1;
-};
-
 // Sections that place their records: the item is the database container.
 class TdxfPlacingSection : public TdxfObject {
  public:
@@ -68,8 +55,5 @@ class TdxfEntities : public TdxfPlacingSection {
  public:
   bool AddChild(TdxfLoader& r, TdxfObject* child) override;
 };
-
-// The header variables this reader applies, by name (upper case); -1 for others.
-int DXFHeaderVariable(std::string_view name);
 
 }  // namespace vx
