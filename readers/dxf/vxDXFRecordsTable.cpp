@@ -2,6 +2,8 @@
 // names. Rows whose database class is not part of the drawing database yet have no item: the
 // record is read and dropped until its class exists (then the row names it).
 #include "database/blocks/vxAttribs.h"
+#include "database/blocks/vxDimTables.h"
+#include "database/entities/vxEntBodies.h"
 #include "database/images/vxWipeouts.h"
 #include "database/entities/vxEntities.h"
 #include "database/entities/vxEntPolylines.h"
@@ -13,6 +15,7 @@
 #include "readers/dxf/vxDXFRecordsFills.h"
 #include "readers/dxf/vxDXFRecordsInserts.h"
 #include "readers/dxf/vxDXFRecordsObjects.h"
+#include "readers/dxf/vxDXFRecordsProxy.h"
 #include "readers/dxf/vxDXFRecordsTables.h"
 #include "readers/dxf/vxDXFSections.h"
 
@@ -39,7 +42,7 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"CIRCLE", Rd<TdxfCircle>, It<TvxDXFCircle>},
       {"ARC", Rd<TdxfArc>, It<TvxDXFArc>},
       {"ELLIPSE", Rd<TdxfEllipse>, It<TvxDXFEllipse>},
-      {"DIMENSION", Drop, None},
+      {"DIMENSION", Rd<TdxfDimension>, It<TvxDXFDimension>},
       {"LEADER", Drop, None},
       {"LTYPE", Rd<TdxfLType>, It<TvxDXFLineType>},
       {"LAYER", Rd<TdxfLayer>, It<TvxDXFLayer>},
@@ -70,16 +73,16 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"IMAGEDEF", Drop, None},
       {"STYLE", Rd<TdxfStyle>, It<TvxDXFStyle>},
       {"DIMSTYLE", Rd<TdxfDimStyle>, It<TvxDXFDimensionStyle>},
-      {"REGION", Drop, None},
-      {"3DSOLID", Drop, None},
-      {"BODY", Drop, None},
+      {"REGION", Rd<TdxfACIS>, It<TvxDXFRegion>},
+      {"3DSOLID", Rd<TdxfACIS>, It<TvxDXF3dSolid>},
+      {"BODY", Rd<TdxfACIS>, It<TvxDXFBody>},
       {"SORTENTSTABLE", Drop, None},
-      {"ACAD_TABLE", Drop, None},
+      {"ACAD_TABLE", Rd<TdxfAcadTable>, It<TvxDXFAcadTable>},
       {"OLEFRAME", Drop, None},
       {"OLE2FRAME", Drop, None},
       {"DIMASSOC", Drop, None},
       {"3DLINE", Rd<TdxfLine>, It<TvxDXFLine>},
-      {"ACAD_PROXY_ENTITY", Drop, None},
+      {"ACAD_PROXY_ENTITY", Rd<TdxfProxy>, It<TvxDXFProxy>},
       {"TOLERANCE", Drop, None},
       {"TRACE", Rd<TdxfSolid>, It<TvxDXFTrace>},
       {"SHAPE", Rd<TdxfShape>, It<TvxDXFShape>},
@@ -92,19 +95,19 @@ std::vector<TdxfRecordRow> BuildRecordTable() {
       {"TABLESTYLE", Drop, None},
       {"DICTIONARY", Drop, None},
       {"", Rd<TdxfSkip>, None},
-      {"MESH", Drop, None},
-      {"PLANESURFACE", Drop, None},
+      {"MESH", Rd<TdxfMesh>, It<TvxDXFProxy>},
+      {"PLANESURFACE", Rd<TdxfACIS>, It<TvxDXFRegion>},
       {"FIELD", Drop, None},
       {"FIELDLIST", Drop, None},
       {"RASTERVARIABLES", Drop, None},
       {"PLOTSETTINGS", Drop, None},
       {"DICTIONARYVAR", Drop, None},
-      {"SURFACE", Drop, None},
-      {"SWEPTSURFACE", Drop, None},
-      {"REVOLVEDSURFACE", Drop, None},
-      {"EXTRUDEDSURFACE", Drop, None},
-      {"LOFTEDSURFACE", Drop, None},
-      {"NURBSURFACE", Drop, None},
+      {"SURFACE", Rd<TdxfACIS>, It<TvxDXFRegion>},
+      {"SWEPTSURFACE", Rd<TdxfACIS>, It<TvxDXFRegion>},
+      {"REVOLVEDSURFACE", Rd<TdxfACIS>, It<TvxDXFRegion>},
+      {"EXTRUDEDSURFACE", Rd<TdxfACIS>, It<TvxDXFRegion>},
+      {"LOFTEDSURFACE", Rd<TdxfACIS>, It<TvxDXFRegion>},
+      {"NURBSURFACE", Rd<TdxfACIS>, It<TvxDXFRegion>},
       // Section names: the section driver makes and wires these readers itself; met as records
       // elsewhere they are dropped.
       {"TABLES", Drop, None},

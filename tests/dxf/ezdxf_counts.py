@@ -18,6 +18,10 @@ KINDS = {
     "RAY": "Ray", "XLINE": "Xline", "INSERT": "Insert", "ATTDEF": "Attdef",
     "TEXT": "Text", "MTEXT": "MText", "SHAPE": "Shape", "MPOLYGON": "MPolygon",
     "WIPEOUT": "Wipeout",
+    "DIMENSION": "Dimension", "ACAD_TABLE": "ACADTable", "ACAD_PROXY_ENTITY": "Proxy", "MESH": "Proxy",
+    "REGION": "Region", "3DSOLID": "3DSolid", "BODY": "Body", "SURFACE": "Region",
+    "PLANESURFACE": "Region", "EXTRUDEDSURFACE": "Region", "LOFTEDSURFACE": "Region",
+    "REVOLVEDSURFACE": "Region", "SWEPTSURFACE": "Region", "NURBSURFACE": "Region",
 }
 
 for path in sys.argv[1:]:

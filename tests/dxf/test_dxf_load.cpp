@@ -267,7 +267,9 @@ TEST(DxfLoadCorpus, ModelSpaceCountsMatchAnIndependentReader) {
       {"LWPolyline", ceLWPolyline}, {"Spline", ceSpline}, {"Helix", ceHelix}, {"Ray", ceRay},
       {"Xline", ceXline}, {"Insert", ceInsert}, {"Attdef", ceAttdef},
       {"Text", ceText}, {"MText", ceMText}, {"Shape", ceShape}, {"Hatch", ceHatch},
-      {"CurvePolygon", ceCurvePolygon}, {"MPolygon", ceMPolygon}, {"Wipeout", ceWipeOut}};
+      {"CurvePolygon", ceCurvePolygon}, {"MPolygon", ceMPolygon}, {"Wipeout", ceWipeOut},
+      {"Dimension", ceDimension}, {"ACADTable", ceACADTable}, {"Proxy", ceProxy}, {"Region", ceRegion},
+      {"3DSolid", ce3DSolid}, {"Body", ceBody}};
   std::istringstream lines(out);
   std::string line;
   int compared = 0;
