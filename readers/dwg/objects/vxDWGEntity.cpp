@@ -13,7 +13,12 @@ void TdwgEntity::ReadCommon(TdwgReader& r) {
     // A graphic image: its size in bytes, then the bytes.
     const uint64_t bytes = v >= acR2010 ? ReadBLL(d) : ReadRL(d);
     if (bytes > d.Remaining() / 8) DWGObjectCorrupt();
-    d.Skip(bytes * 8);
+    if (KeepsGraphics()) {
+      FGraphics.resize(static_cast<size_t>(bytes));
+      for (char& c : FGraphics) c = static_cast<char>(ReadRC(d));
+    } else {
+      d.Skip(bytes * 8);
+    }
   }
   if (v < acR2000) {
     FDataBits = ReadRL(d);

@@ -12,6 +12,7 @@ TdwgKindTable BuildKinds() {
   AddDWGFillKinds(t);
   AddDWGInsertKinds(t);
   AddDWGTableKinds(t);
+  AddDWGProxyKinds(t);
   return t;
 }
 

@@ -45,5 +45,6 @@ void AddDWGFillKinds(TdwgKindTable& t);
 void AddDWGInsertKinds(TdwgKindTable& t);
 void AddDWGTableKinds(TdwgKindTable& t);
 void AddDWGTableObjectKinds(TdwgKindTable& t);
+void AddDWGProxyKinds(TdwgKindTable& t);
 
 }  // namespace vx

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace vx {
@@ -125,6 +126,8 @@ class TdwgEntity : public TdwgObject {
   bool AddToOwner(TdwgReader& r, TvxDXFEntity* owner) override;
   // The entity's own values into its item (after the common commit).
   virtual void Apply(TdwgReader& r) {}
+  // Whether the graphic image of the common data is kept (in FGraphics) rather than passed over.
+  virtual bool KeepsGraphics() const { return false; }
   uint64_t NextInChain() const override { return FSibling; }
 
   unsigned FMode = 0;  // 0 owner handle stored, 1 paper space, 2 model space
@@ -141,6 +144,7 @@ class TdwgEntity : public TdwgObject {
   bool FNoLinks = true;
   uint64_t FPrev = 0, FSibling = 0;
   unsigned FExtraHandles = 0;  // material / plot style handles at the end (2000+)
+  std::string FGraphics;       // the graphic image, when kept
 };
 
 }  // namespace vx
