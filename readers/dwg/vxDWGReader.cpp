@@ -89,6 +89,9 @@ void TdwgReader::ReadSections() {
       case 5:
         if (Version >= acR2004) ReadTemplate(loc);
         break;
+      case 6:
+        if (Version >= acR2013) ReadDataSegments(loc);
+        break;
       default: break;
     }
   }
@@ -98,6 +101,19 @@ void TdwgReader::ReadSections() {
   hv.CodePage = File.CodePage;
   Conv->SetDefaultLayoutIndex(hv.TileMode ^ 1);
   if (Header.HandSeed > Conv->MaxHandle()) Conv->ReserveHandle(Header.HandSeed);
+}
+
+void TdwgReader::ReadDataSegments(const TdwgLocator& loc) {
+  if (loc.Size == 0 || SegmentedFile || loc.Offset > File.Image.size() || loc.Size > File.Image.size() - loc.Offset)
+    return;
+  SegmentedFile = TvxSegmentedFile::CreateFromMemory(Conv, loc.Size, File.Image.data() + loc.Offset);
+  try {
+    SegmentedFile->ReadFile();
+    Stats.DataSegmentEntries = SegmentedFile->DataEntryCount();
+  } catch (const TvxDataSegFileError&) {
+    // Only the solid models use it: the drawing reads on without.
+    SegmentedFile.reset();
+  }
 }
 
 void TdwgReader::ReadTemplate(const TdwgLocator& loc) {

@@ -13,6 +13,7 @@
 #include "database/core/DXFConv.h"
 #include "readers/dwg/vxDWGClasses.h"
 #include "readers/dwg/vxDWGFile.h"
+#include "readers/dwg/vxDataSegFile.h"
 #include "readers/dwg/vxDWGHeader.h"
 #include "readers/dwg/vxDWGObjectMap.h"
 #include "readers/dwg/stream/vxDWGBits.h"
@@ -50,6 +51,7 @@ struct TdwgLoadStats {
   int HandleMismatches = 0;  // objects whose handles did not end inside their handle stream
   std::map<unsigned, int> MismatchCodes;  // type codes of the data mismatches
   std::map<unsigned, int> DroppedCodes;   // type codes of the objects whose owner refused them
+  int DataSegmentEntries = 0;  // entries of the data-segment file (2013)
 };
 
 class TdwgReader {
@@ -76,6 +78,9 @@ class TdwgReader {
   TdwgProgressEvent OnProgress;
   TdwgLoadStats Stats;
   TdwgSummaryInfo Summary;
+  // The data-segment file of a 2013 drawing (solid-model streams and pictures by object handle);
+  // nil when the file has none or it could not be read.
+  std::unique_ptr<TvxSegmentedFile> SegmentedFile;
 
   uint64_t ActiveViewport = 0;
   // Position of each block record in the BLOCK_RECORD control: anonymous blocks are numbered by it.
@@ -115,6 +120,7 @@ class TdwgReader {
  private:
   void ReadSections();
   void ReadTemplate(const TdwgLocator& loc);
+  void ReadDataSegments(const TdwgLocator& loc);
   void ReadSummaryInfo(const TdwgLocator& loc);
   void LoadObjects();
   void FinishLayouts();
