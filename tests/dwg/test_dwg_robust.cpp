@@ -99,3 +99,19 @@ TEST(DWGRobust, StoppingEndsTheLoadEarlyWithoutAnError) {
   EXPECT_GE(r.Stats.Objects, 50);
   EXPECT_LT(r.Stats.Objects, 300);
 }
+
+TEST(DWGRobust, EveryTruncationPointOfASmallFile) {
+  // The suite cuts the first kilobyte byte by byte and then every 61st byte; VX_DWG_SWEEP=1 cuts
+  // at every point of the file (a long run, outside the default suite).
+  VX_NEED_CORPUS_FILE(file, "libredwg/example_2013.dwg");
+  const char* env = std::getenv("VX_DWG_SWEEP");
+  const bool sweep = env && *env == '1';
+  size_t cuts = 0;
+  for (size_t n = 0; n < file.size(); n += (sweep || n < 1024) ? 1 : 61) {
+    std::string message;
+    ++cuts;
+    EXPECT_TRUE(LoadsOrFailsCleanly(std::vector<uint8_t>(file.begin(), file.begin() + long(n)), message))
+        << "cut at " << n;
+  }
+  EXPECT_GT(cuts, 3000u);
+}
