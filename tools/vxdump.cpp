@@ -4,6 +4,7 @@
 //   vxdump [--json] --sample   the same for a small drawing built in code
 //
 // Exit status: 0 when every file loaded, 1 when one failed, 2 on a usage error.
+#include "foundation/vxProcess.h"
 #include "database/core/DXFConv.h"
 #include "readers/dxf/vxCodePage.h"
 #include "readers/dxf/vxDXFImport.h"
@@ -346,6 +347,7 @@ void Usage(std::ostream& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vx::UseHugePageHeap(argv);
   // Text boxes (and so the extents) come from the installed fonts.
   vx::InstallTextFonts();
   bool json = false, sample = false;

@@ -1,5 +1,6 @@
 // vxeditor [FILE]: the Editor. Opens FILE at start when given; keeps the recent files between
 // runs.
+#include "foundation/vxProcess.h"
 #include "app/vxMainWindow.h"
 #include "text/vxTextFonts.h"
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  vx::UseHugePageHeap(argv);
   vx::InstallTextFonts();
   QApplication app(argc, argv);
   QApplication::setApplicationName("vxeditor");

@@ -1,4 +1,5 @@
 // vxrender: draws a drawing file into a PNG, PDF or SVG picture (see --help).
+#include "foundation/vxProcess.h"
 #include "render/vxCADImageRender.h"
 #include "text/vxTextFonts.h"
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+  vx::UseHugePageHeap(argv);
   // Texts are laid out with the installed fonts while the drawing loads.
   vx::InstallTextFonts();
   // Headless by default: no display is needed to draw into a picture.
