@@ -186,7 +186,13 @@ bool PrepareRenderImage(TvxCADImage& image, const TvxRenderOptions& o, std::stri
     // The window alone fills the picture: no border, both axes stretched to it.
     image.SetIsWithoutBorder(true);
     image.SetStretch(true);
-    image.SetDrawingBox(*o.Window);
+    // The window's left and top sides fall on the first pixel column and row, its right and
+    // bottom sides on the last ones: mapped onto the picture's far edges they would land just
+    // outside it and vanish.
+    TFRect w = *o.Window;
+    if (o.Width > 1) w.Right += (w.Right - w.Left) / (o.Width - 1);
+    if (o.Height > 1) w.Bottom -= (w.Top - w.Bottom) / (o.Height - 1);
+    image.SetDrawingBox(w);
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include "render/vxCADImage.h"
 
 #include "foundation/vxGeometry2D.h"
+#include "database/entities/vxEntLines.h"
 #include "render/output/vxDrawTarget.h"
 
 #include <algorithm>
@@ -149,10 +150,35 @@ TFRect TvxCADImage::GetDrawingExtents() const {
 // ---- layouts --------------------------------------------------------------------------------
 
 namespace {
+// Rays and construction lines have no extents of their own; a layout that holds nothing else is
+// viewed around their base points (one unit along each direction, so a single one shows too).
+TFRect RaysBox(TvxDXFLayout* l) {
+  TFRect box = BadBox;
+  TvxDXFBlock* block = l->ExistingPaperSpaceBlock();
+  if (!block) return box;
+  for (int i = 0; i < block->Count(); ++i) {
+    auto* ray = dynamic_cast<TvxDXFRay*>(block->GetEntity(i));
+    if (!ray) continue;
+    const TFPoint s = ray->GetStartPoint(), d = ray->GetDirection();
+    const double len = std::hypot(d.X, d.Y, d.Z);
+    if (!IsFiniteCoord(s.X) || !IsFiniteCoord(s.Y) || !IsFiniteCoord(s.Z)) continue;
+    ExpandBox(box, s);
+    if (len > 0 && std::isfinite(len)) {
+      const TFPoint unit{d.X / len, d.Y / len, d.Z / len};
+      ExpandBox(box, AddFPoint(s, unit));
+      if (ray->EntType() == ceXline) ExpandBox(box, SubFPoint(s, unit));
+    }
+  }
+  return box;
+}
+
 TFRect LayoutBox(const TvxDXFLayout* layout, bool usePlot) {
   auto* l = const_cast<TvxDXFLayout*>(layout);
   if (usePlot && l->PlotSettings()) return Normalized(l->PlotSettings()->PlotPaperArea());
-  return l->GetBox();
+  const TFRect box = l->GetBox();
+  if (!IsUnsetBox(box)) return box;
+  const TFRect rays = RaysBox(l);
+  return IsUnsetBox(rays) ? box : rays;
 }
 }  // namespace
 

@@ -163,16 +163,31 @@ int WalkDrawPoint(TvxCADImage& img, TvxDXFEntity* e) {
     std::vector<int>& counts = w.Counts;
     pts.clear();
     counts.clear();
+    // A marker relative to the view: its unit-size parts scaled so that it spans the given part
+    // of the view's height, whatever the zoom.
+    double k = 1;
+    const TFPoint c = shapes->Centre;
+    if (shapes->Relative > 0) {
+      // pixels per drawing unit along Y under the current matrix (references included)
+      const TFMatrix& m = img.FDraw.Matrix;
+      const double perUnit = std::hypot(m.M[1][0], m.M[1][1]);
+      const double height = img.FDrawRect.isEmpty() ? 0 : img.FDrawRect.height();
+      if (perUnit > 0 && std::isfinite(perUnit) && height > 0) k = shapes->Relative * height / perUnit;
+    }
+    auto at = [&](const TFPoint& p) {
+      if (k == 1) return img.DevicePoint(p);
+      return img.DevicePoint({c.X + (p.X - c.X) * k, c.Y + (p.Y - c.Y) * k, c.Z + (p.Z - c.Z) * k});
+    };
     for (const std::vector<TFPoint>& part : shapes->Parts) {
       if (part.empty()) continue;
       if (part.size() == 1) {
-        const QPointF q = img.DevicePoint(part.front());
+        const QPointF q = at(part.front());
         pts.push_back(q);
         pts.push_back(q + QPointF(1, 0));
         counts.push_back(2);
         continue;
       }
-      for (const TFPoint& p : part) pts.push_back(img.DevicePoint(p));
+      for (const TFPoint& p : part) pts.push_back(at(p));
       counts.push_back(static_cast<int>(part.size()));
     }
     WalkPolyPolyline(img, pts.data(), counts.data(), static_cast<int>(counts.size()));

@@ -245,7 +245,9 @@ void TvxCADImage::ApplyLineWeight(TvxDXFEntity* entity) {
   const double mmPerPixel =
       std::isfinite(mmToPixelX()) && mmToPixelX() > 0 ? mmToPixelX() : 1.0;
   double width = IsPlotting() ? NullWidth() : 0;
-  if (IsShowLineWeight() && entity) {
+  // The drawing's own switch ($LWDISPLAY) turns the weights off as the image's does.
+  const bool drawingShows = !Converter() || Converter()->HeadVarStruct().LwDisplay;
+  if (IsShowLineWeight() && drawingShows && entity) {
     double w = EffectiveLineWeight(entity, dynamic_cast<TvxDXFInsert*>(FDraw.Insert));
     constexpr double cnstLineWeightFactor = 1.0;
     w *= IsPlotting() ? 1.0 : cnstLineWeightFactor;

@@ -148,7 +148,10 @@ void WalkFinishReference(TvxCADImage& img, TvxDXFEntity* e) {
 int WalkDrawViewport(TvxCADImage& img, TvxDXFEntity* e) {
   auto* vp = dynamic_cast<TvxDXFViewport*>(e);
   if (!vp || !vp->IsDraw()) return 0;
-  const bool frame = vp->VisibleBoundary() && WalkIsDrawable(img, e);
+  // The layout's overall viewport (status 1 or id 1, showing no model space) is the sheet
+  // itself: it has no frame to draw.
+  const bool sheet = !vp->IsOff() && !vp->ShowsModelSpace() && (vp->StatusField == 1 || vp->ThisID == 1);
+  const bool frame = !sheet && vp->VisibleBoundary() && WalkIsDrawable(img, e);
   const bool showsModel = vp->ShowsModelSpace();
   if (!frame && !showsModel) return 0;
 

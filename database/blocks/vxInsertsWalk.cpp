@@ -134,7 +134,13 @@ void TvxDXFInsert::WalkReference(TvxDXFConverter* conv, const TvxEntityProc& fin
     rec.XScale = 0;
     rec.YScale = 0;
     const TvxDXFLineType* lt = GetLineType();
-    if (!(lt && SameName(lt->GetName(), "BYBLOCK"))) rec.LType = GetLines();
+    if (lt && SameName(lt->GetName(), "BYLAYER")) {
+      // By-block entities inside take the line type of the layer this reference is on.
+      const TvxDXFLayer* layer = EffectiveLayer(this, FOwnerInsert);
+      rec.LType = layer ? layer->GetLines() : nullptr;
+    } else if (!(lt && SameName(lt->GetName(), "BYBLOCK"))) {
+      rec.LType = GetLines();
+    }
   };
 
   std::vector<TvxDXFAttdef*> defs;

@@ -81,6 +81,11 @@ int ClassifySolidTriangles(const TvxSolidCorners& c);
 struct TvxPointShapes {
   TFRect Box = BadBox;
   std::vector<std::vector<TFPoint>> Parts;
+  // Above 0 the marker's size is this part of the view's height, not a size in drawing units:
+  // the parts are then built at size 1 around Centre and scaled when drawn, and Box holds the
+  // point alone.
+  double Relative = 0;
+  TFPoint Centre{};
 };
 
 // Builds the marker of a point for a display mode above 1 (modes 0 and 1 give no parts). The

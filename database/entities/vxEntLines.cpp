@@ -2,6 +2,7 @@
 
 #include "database/core/DXFConv.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vx {
@@ -204,8 +205,18 @@ void TvxDXFPoint::LoadData(TvxDXFConverter* conv) {
   if (mode <= 1) return;
   const TFMatrix ext = ExtrusionMat();
   const int parts = DrawingPartsInCircle(conv->NumberOfPartsInCircle());
+  // A size of 0 or below is relative to the view: 0 is 5 % of its height, -n is n %.
+  const double size = head.PointDisplaySize;
+  const bool relative = !(size > 0);
   FPoints = std::make_unique<TvxPointShapes>(BuildPointShapes(
-      FPoint, mode, head.PointDisplaySize, FZThick, HasExtrusion() ? &ext : nullptr, parts));
+      FPoint, mode, relative ? 1.0 : size, FZThick, HasExtrusion() ? &ext : nullptr, parts));
+  if (relative) {
+    FPoints->Relative = size == 0 || !std::isfinite(size) ? 0.05 : std::min(-size, 100.0) / 100;
+    FPoints->Centre = FPoint;
+    FPoints->Box = BadBox;
+    ExpandBox(FPoints->Box, FPoint);
+    if (FZThick != 0) ExpandBox(FPoints->Box, AddFPoint(FPoint, ThicknessVector()));
+  }
 }
 
 }  // namespace vx

@@ -146,6 +146,8 @@ class TvxDXFPoint : public TvxDXFPenLine {
   // The marker's box, or the point and the point raised by the thickness.
   TFRect GetBox() override;
   void LoadData(TvxDXFConverter* conv) override;
+  // A marker sized by the view is never one pixel, however small its box.
+  bool IsOnePixelOptimisationValid() const override { return !(FPoints && FPoints->Relative > 0); }
 
  protected:
   std::unique_ptr<TvxPointShapes> FPoints;

@@ -297,6 +297,12 @@ void TvxDXFPolyline::BuildPoints() {
   TvxDXFConverter* conv = FLoadConverter ? FLoadConverter : GetConverter();
   std::vector<TvxWidthSegment> segs;
   BuildVertexPoints(conv, segs);
+  if (!IsLightweight() && (FFlags & cnstPolylinePolyFace) != 0 && !FPolyFaceVertexIndexes) {
+    // A polyface mesh without face records has nothing to draw; its vertices are no path.
+    FPolyPoints.Clear();
+    FPointsCounts.Clear();
+    return;
+  }
   InsertDashPoints();
   if (HasWidth(true) && !IsPolygonMesh() && !IsPolyFaceMesh()) BuildOutline(segs);
 }

@@ -221,14 +221,27 @@ void TvxDXFSpline::BuildThroughFits() {
 
 void TvxDXFSpline::BuildByKnots() {
   if (FControls.Count() == 0) return;
-  if (FKnots.Count() == 0) {
-    FPolyPoints.Vector() = FControls.Vector();
-    return;
-  }
-  const int n = PartsInSpline(std::max(FKnots.Count(), FControls.Count()));
   TvxDoubleList knots;
-  knots.Reserve(FKnots.Count());
-  for (float k : FKnots) knots.Append(k);
+  if (FKnots.Count() == 0) {
+    // A spline stored without its knot values is still the curve: through its fit points when
+    // it has them, else over a clamped uniform knot vector (the one most writers use); only a
+    // polygon too short for its degree stays the control polygon.
+    if (FFit.Count() >= 2) {
+      BuildThroughFits();
+      return;
+    }
+    const int p = FDegree, cnt = FControls.Count();
+    if (p < 1 || cnt <= p) {
+      FPolyPoints.Vector() = FControls.Vector();
+      return;
+    }
+    knots.Reserve(cnt + p + 1);
+    for (int i = 0; i < cnt + p + 1; ++i) knots.Append(std::clamp(i - p, 0, cnt - p));
+  } else {
+    knots.Reserve(FKnots.Count());
+    for (float k : FKnots) knots.Append(k);
+  }
+  const int n = PartsInSpline(std::max(knots.Count(), FControls.Count()));
   TvxGeneratorShapeEdge gen;
   gen.SetNumberSplinePart(n);
   gen.SetBaseList(&FPolyPoints);

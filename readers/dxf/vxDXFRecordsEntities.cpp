@@ -72,9 +72,8 @@ void TdxfCircle::Commit(TdxfLoader& r) {
   auto* e = dynamic_cast<TvxDXFCircle*>(FEnt);
   if (!e) return;
   e->SetPoint(FPoints[0]);
-  // A zero radius would make nothing to draw or pick.
-  const double radius = FFloats[0];
-  e->SetRadius(radius <= 1e-9 || !std::isfinite(radius) ? 1.0 : radius);
+  // A radius of 0 (or none that is a number) leaves the circle at its centre: it draws as a point.
+  e->SetRadius(FFloats[0]);
 }
 
 void TdxfArc::Commit(TdxfLoader& r) {

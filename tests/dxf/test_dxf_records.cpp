@@ -66,7 +66,7 @@ TEST(DxfRecords, CirclesArcsAndEllipses) {
                    {0, "ELLIPSE"}, {10, "0"}, {20, "0"}, {11, "4"}, {21, "0"}, {40, "0.5"},
                    {41, "0"}, {42, "3.14159265358979"}}));
   ASSERT_EQ(d.Count(), 3);
-  EXPECT_DOUBLE_EQ(d.As<TvxDXFCircle>(0)->GetRadius(), 1.0);  // radius 0 reads as 1
+  EXPECT_DOUBLE_EQ(d.As<TvxDXFCircle>(0)->GetRadius(), 0.0);  // radius 0 stays 0 (drawn as a point)
   auto* arc = d.As<TvxDXFArc>(1);
   EXPECT_DOUBLE_EQ(arc->GetStartAngle(), 30);
   EXPECT_DOUBLE_EQ(arc->GetEndAngle(), 360);  // preset

@@ -197,8 +197,7 @@ void TdwgCircle::Apply(TdwgReader& r) {
     ellipse->SetEndAngle(F.Floats[11]);
     return;
   }
-  const double radius = F.Floats[0];
-  e->SetRadius(radius <= 1e-9 || !std::isfinite(radius) ? 1.0 : radius);
+  e->SetRadius(F.Floats[0]);  // 0 keeps the new circle's radius 0: a point
   if (auto* arc = dynamic_cast<TvxDXFArc*>(FItem)) {
     arc->SetStartAngle(F.Floats[10]);
     arc->SetEndAngle(F.Floats[11]);
