@@ -238,10 +238,12 @@ TEST_F(PointTest, MarkersFollowTheHeader) {
   for (const Case& c : std::initializer_list<Case>{
            {"dot", 0, 1, 0, 0},
            {"nothing", 1, 1, 0, 0},
-           {"circle and cross, size 0", 35, 0, 3, 0.7071067811865476},
+           // Sizes of 0 and below are parts of the view height: the marker is scaled when drawn,
+           // its box is the point.
+           {"circle and cross, size 0", 35, 0, 3, 0},
            {"plus", 2, 2, 2, 2},
            {"square and plus", 66, 2, 3, 2},
-           {"negative size used as is", 3, -2, 2, 2 * 0.7071067811865476}}) {
+           {"negative size, relative to the view", 3, -2, 2, 0}}) {
     conv->HeadVarStruct().PointDisplayMode = c.mode;
     conv->HeadVarStruct().PointDisplaySize = c.size;
     auto* p = Add(new TvxDXFPoint());

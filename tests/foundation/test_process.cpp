@@ -23,6 +23,8 @@ TEST(HugePageHeap, TheTunablesToStartAgainWith) {
     SCOPED_TRACE(std::string(c.Tunables ? c.Tunables : "(unset)") + " / " + (c.OptOut ? c.OptOut : "(unset)"));
     const std::optional<std::string> got = HugePageTunables(c.Tunables, c.OptOut);
     ASSERT_EQ(got.has_value(), c.Want != nullptr);
-    if (got) EXPECT_EQ(*got, c.Want);
+    if (got) {
+      EXPECT_EQ(*got, c.Want);
+    }
   }
 }
