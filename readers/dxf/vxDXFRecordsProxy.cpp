@@ -14,27 +14,6 @@ namespace vx {
 
 namespace {
 
-// The name without a folder and an extension, for comparing font names.
-std::string FontStem(const std::string& name) {
-  std::string s = name;
-  if (size_t slash = s.find_last_of("/\\"); slash != std::string::npos) s.erase(0, slash + 1);
-  if (size_t dot = s.rfind('.'); dot != std::string::npos) s.erase(dot);
-  return s;
-}
-
-// The style whose primary font is the font (with or without its extension); nil when none.
-TvxDXFStyle* StyleByFont(TvxDXFConverter* conv, const std::string& font) {
-  if (font.empty()) return nullptr;
-  TvxDXFEntity* styles = conv->Sections(csStyles);
-  if (!styles) return nullptr;
-  const std::string stem = FontStem(font);
-  for (int i = 0; i < styles->Count(); ++i) {
-    auto* s = dynamic_cast<TvxDXFStyle*>(styles->GetEntity(i));
-    if (s && (SameName(s->PrimaryFont, font) || SameName(FontStem(s->PrimaryFont), stem))) return s;
-  }
-  return nullptr;
-}
-
 // The table item at index of a section; nil outside the table.
 TvxDXFEntity* TableItem(TvxDXFConverter* conv, TConvSection section, int64_t index) {
   TvxDXFEntity* table = conv->Sections(section);
@@ -70,7 +49,7 @@ void ApplyProxyProps(TdxfLoader& r, TvxDXFEntity* proxy, const std::string& laye
   else obj->SetLineTypeLink(TvxLinkObject::ByName(ltypeName.empty() ? cnstDefaultLType : ltypeName));
   if (p.LineTypeScale > 0 && std::isfinite(p.LineTypeScale)) obj->SetLineTypeScale(p.LineTypeScale);
   if (auto* text = dynamic_cast<TvxDXFText*>(part)) {
-    TvxDXFStyle* style = StyleByFont(r.Conv, p.FontName);
+    TvxDXFStyle* style = ProxyTextStyle(r.Conv, p.FontName);
     text->SetStyle(style ? style : r.Conv->StyleByName("STANDARD"));
   }
 }

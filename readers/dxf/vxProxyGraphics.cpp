@@ -1,6 +1,7 @@
 // The proxy-graphics decoder: one command stream in, entities and their property records out.
 #include "readers/dxf/vxProxyGraphics.h"
 
+#include "database/core/vxNames.h"
 #include "database/entities/vxEntities.h"
 #include "database/entities/vxEntPolylines.h"
 #include "database/hatches/vxHatches.h"
@@ -583,6 +584,30 @@ class TDecoder {
 void ReadProxyGraphics(TvxProxyDataReader& reader, const TvxProxyOptions& options,
                        std::vector<TvxEntityPtr<>>& entities, std::vector<TvxProxyProps>& props) {
   TDecoder(reader, options, entities, props).Run();
+}
+
+namespace {
+
+// The name without a folder and an extension, for comparing font names.
+std::string FontStem(const std::string& name) {
+  std::string s = name;
+  if (size_t slash = s.find_last_of("/\\"); slash != std::string::npos) s.erase(0, slash + 1);
+  if (size_t dot = s.rfind('.'); dot != std::string::npos) s.erase(dot);
+  return s;
+}
+
+}  // namespace
+
+TvxDXFStyle* ProxyTextStyle(TvxDXFConverter* conv, const std::string& font) {
+  if (font.empty()) return nullptr;
+  TvxDXFEntity* styles = conv->Sections(csStyles);
+  if (!styles) return nullptr;
+  const std::string stem = FontStem(font);
+  for (int i = 0; i < styles->Count(); ++i) {
+    auto* s = dynamic_cast<TvxDXFStyle*>(styles->GetEntity(i));
+    if (s && (SameName(s->PrimaryFont, font) || SameName(FontStem(s->PrimaryFont), stem))) return s;
+  }
+  return nullptr;
 }
 
 }  // namespace vx

@@ -113,4 +113,8 @@ void ReadProxyGraphics(TvxProxyDataReader& reader, const TvxProxyOptions& option
 // digit) when the text is not hexadecimal.
 bool AppendHexChunk(std::string_view hex, std::string& out);
 
+// The text style a decoded text takes: the style whose primary font is the text's font, with or
+// without folder and extension; nil when none (the caller then uses "STANDARD").
+TvxDXFStyle* ProxyTextStyle(TvxDXFConverter* conv, const std::string& font);
+
 }  // namespace vx

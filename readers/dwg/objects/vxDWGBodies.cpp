@@ -16,27 +16,6 @@
 
 namespace vx {
 
-namespace {
-
-std::string FontStem(const std::string& name) {
-  std::string s = name;
-  if (size_t slash = s.find_last_of("/\\"); slash != std::string::npos) s.erase(0, slash + 1);
-  if (size_t dot = s.rfind('.'); dot != std::string::npos) s.erase(dot);
-  return s;
-}
-
-TvxDXFStyle* StyleByFont(TvxDXFConverter* conv, const std::string& font) {
-  TvxDXFEntity* styles = conv->Sections(csStyles);
-  if (font.empty() || !styles) return nullptr;
-  for (int i = 0; i < styles->Count(); ++i) {
-    auto* s = dynamic_cast<TvxDXFStyle*>(styles->GetEntity(i));
-    if (s && (SameName(s->PrimaryFont, font) || SameName(FontStem(s->PrimaryFont), FontStem(font)))) return s;
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 void TdwgProxy::ReadOwnData(TdwgReader& r) {
   // Entities of classes this library does not read come here too; the DXF reader drops their
   // records, so they are dropped alike: only the file's own proxy entities (498) are kept.
@@ -78,7 +57,7 @@ void TdwgProxy::Apply(TdwgReader& r) {
       if (auto* lt = dynamic_cast<TvxDXFLineType*>(ltypes->GetEntity(static_cast<int>(at)))) e->SetLineType(lt);
     }
     if (auto* text = dynamic_cast<TvxDXFText*>(e)) {
-      TvxDXFStyle* style = StyleByFont(r.Conv, p.FontName);
+      TvxDXFStyle* style = ProxyTextStyle(r.Conv, p.FontName);
       text->SetStyle(style ? style : r.Conv->StyleByName("STANDARD"));
     }
     if (proxy->AddEntity(e) >= 0) parts[i].release();
